@@ -8,19 +8,27 @@ if(BUILD_TESTING)
   include(GoogleTest)
 endif()
 
-# qm_add_gtest(name folder): one test binary from every .cpp in the folder.
-# Natively each test case becomes a CTest test; under Wine the sources are scanned instead of
-# running the binary at build time, which keeps the build fast.
+# qm_add_gtest(name folder lib...): one test binary from every .cpp in the folder, linked with
+# the given libraries.
+# Natively each test case becomes a CTest test. A Windows binary runs whole under Wine, once
+# with the Japanese ANSI code page (932) and once with the Western one (1252); tests that need
+# one code page check GetACP() and skip under the other.
 function(qm_add_gtest name folder)
   file(GLOB _sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
+  if(NOT _sources)
+    return()  # nothing to test yet
+  endif()
   add_executable(${name} ${_sources})
-  target_link_libraries(${name} PRIVATE GTest::gtest_main GTest::gmock)
+  target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest_main GTest::gmock)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE QM_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data"
                                              QM_BINARY_DIR="${CMAKE_BINARY_DIR}")
   if(CMAKE_CROSSCOMPILING)
     target_link_options(${name} PRIVATE -static)
-    gtest_add_tests(TARGET ${name} SOURCES ${_sources} TEST_LIST _tests)
+    add_test(NAME ${name}.cp932 COMMAND ${name} --gtest_color=no)
+    set_tests_properties(${name}.cp932 PROPERTIES ENVIRONMENT "LANG=ja_JP.UTF-8;LC_ALL=ja_JP.UTF-8" TIMEOUT 900)
+    add_test(NAME ${name}.cp1252 COMMAND ${name} --gtest_color=no)
+    set_tests_properties(${name}.cp1252 PROPERTIES ENVIRONMENT "LANG=C.UTF-8;LC_ALL=C.UTF-8" TIMEOUT 900)
   else()
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
   endif()

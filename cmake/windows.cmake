@@ -1,0 +1,38 @@
+# The Windows program: framework, the two units, the built-in title shell, the resources.
+enable_language(RC)
+
+file(GLOB QM_WIN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/win/*.cpp)
+if(QM_WIN_SOURCES)
+  add_library(qm_win STATIC ${QM_WIN_SOURCES})
+  set(_scope PUBLIC)
+else()
+  add_library(qm_win INTERFACE)
+  set(_scope INTERFACE)
+endif()
+target_link_libraries(qm_win ${_scope} qm_media qm_core
+  comctl32 shell32 ole32 oleaut32 uuid version gdi32 user32 advapi32 kernel32)
+target_compile_definitions(qm_win ${_scope} NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0600)
+target_include_directories(qm_win ${_scope} ${CMAKE_SOURCE_DIR}/src)
+
+set(QM_STATIC_LINK -static -static-libgcc -static-libstdc++)
+
+add_executable(Quillmark WIN32 ${CMAKE_SOURCE_DIR}/src/main.cpp ${CMAKE_SOURCE_DIR}/res/Quillmark.rc)
+target_link_libraries(Quillmark PRIVATE qm_win)
+target_link_options(Quillmark PRIVATE ${QM_STATIC_LINK} $<$<CONFIG:MinSizeRel,Release>:-s>)
+set_target_properties(Quillmark PROPERTIES OUTPUT_NAME Quillmark)
+
+if(BUILD_TESTING)
+  qm_add_gtest(win_tests tests/win qm_win)
+  if(TARGET win_tests)
+    target_link_options(win_tests PRIVATE ${QM_STATIC_LINK})
+    # The tests start the real program too; they find it beside themselves.
+    add_dependencies(win_tests Quillmark)
+  endif()
+  # End-to-end journeys drive the real exe under Wine from outside, as a user would.
+  file(GLOB QM_E2E_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*_test.sh)
+  foreach(script ${QM_E2E_SCRIPTS})
+    get_filename_component(name ${script} NAME_WE)
+    add_test(NAME e2e.${name} COMMAND bash ${script} $<TARGET_FILE:Quillmark>)
+    set_tests_properties(e2e.${name} PROPERTIES RUN_SERIAL TRUE TIMEOUT 600)
+  endforeach()
+endif()

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds every preset and runs every test: the portable layers natively
+# under ASan/UBSan, the Windows program and its tests under Wine on Xvfb (in-process tests and
+# end-to-end journeys), and a short bounded run of every fuzz target.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+./scripts/install-deps.sh
+
+jobs=$(nproc)
+step() { printf '\n== %s ==\n' "$*"; }
+
+step "native: portable layers and their tests"
+cmake --preset native >/dev/null
+cmake --build --preset native -j "$jobs"
+ctest --preset native
+
+step "win32: Quillmark.exe (i686)"
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j "$jobs"
+exe=build/win32/Quillmark.exe
+file "$exe"
+file "$exe" | grep -q 'PE32 executable (GUI) Intel 80386' || { echo "not a PE32 GUI i386 executable" >&2; exit 1; }
+if i686-w64-mingw32-objdump -p "$exe" | grep 'DLL Name' | grep -viE \
+    'kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comctl32|version|msvcrt|comdlg32|shlwapi' ; then
+    echo "Quillmark.exe imports a DLL that Windows does not ship" >&2; exit 1
+fi
+
+# shellcheck source=wine-env.sh
+. scripts/wine-env.sh
+trap qm_wine_cleanup EXIT
+export QM_HEADLESS=1
+qm_wine_setup
+if [ "$QM_WIN_PRESET" != win32 ]; then
+    step "win64: this host runs no 32-bit code, so the Windows tests run the x86_64 build"
+    cmake --preset win64 >/dev/null
+    cmake --build --preset win64 -j "$jobs"
+fi
+step "$QM_WIN_PRESET: Windows tests under Wine ($DISPLAY)"
+ctest --preset "$QM_WIN_PRESET"
+
+if ls fuzz/fuzz_*.cpp >/dev/null 2>&1; then
+    step "fuzz: every target for a short bounded run"
+    cmake --preset fuzz >/dev/null
+    cmake --build --preset fuzz -j "$jobs"
+    ./scripts/fuzz.sh "${QM_FUZZ_SECONDS:-8}"
+fi
+step "all tests passed"

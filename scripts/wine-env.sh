@@ -1,0 +1,80 @@
+# Sourced by the run and test scripts: prepares Wine for this run.
+#  - picks the loader: the 32-bit Wine for the shipped i686 build where the kernel runs 32-bit
+#    code, otherwise the 64-bit Wine with the x86_64 build of the same sources;
+#  - creates one Wine prefix for the run in a temp folder (never in the user's home);
+#  - starts Xvfb when asked to (QM_HEADLESS=1) or when there is no display;
+#  - starts a persistent wineserver before anything captures a Wine process's output, so no
+#    wineserver inherits a pipe and keeps its reader waiting.
+# Everything it starts is stopped by qm_wine_cleanup (installed as an EXIT trap).
+
+qm_host_runs_32bit() {
+    [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+qm_wine_setup() {
+    export WINEDEBUG=${WINEDEBUG:--all}
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    if [ -z "${QM_WINE:-}" ]; then
+        if qm_host_runs_32bit; then
+            export QM_WINE=/usr/lib/wine/wine QM_WINESERVER=/usr/lib/wine/wineserver32
+            export QM_WIN_PRESET=win32 WINEARCH=win32
+        else
+            export QM_WINE=/usr/lib/wine/wine64 QM_WINESERVER=/usr/lib/wine/wineserver64
+            export QM_WIN_PRESET=win64 WINEARCH=win64
+        fi
+        [ -x "$QM_WINESERVER" ] || QM_WINESERVER=$(command -v wineserver)
+    fi
+    if [ -z "${QM_RUN_DIR:-}" ]; then
+        QM_RUN_DIR=$(mktemp -d /tmp/quillmark-run.XXXXXX)
+        export QM_RUN_DIR QM_OWN_RUN_DIR=1
+    fi
+    export WINEPREFIX=${WINEPREFIX:-$QM_RUN_DIR/wineprefix}
+
+    if [ "${QM_HEADLESS:-0}" = 1 ] || [ -z "${DISPLAY:-}" ]; then
+        local n
+        for n in $(seq 90 140); do
+            [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
+            Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+            QM_XVFB_PID=$!
+            export DISPLAY=:$n
+            local i
+            for i in $(seq 1 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+            break
+        done
+    fi
+
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "wine-env: creating a Wine prefix in $WINEPREFIX"
+        "$QM_WINE" wineboot -i >/dev/null 2>&1 </dev/null || true
+        "$QM_WINESERVER" -w >/dev/null 2>&1 || true
+        qm_wine_fonts
+    fi
+    "$QM_WINESERVER" -p >/dev/null 2>&1 </dev/null
+}
+
+# The program asks for the Japanese system fonts by their Windows names; map them to the
+# Japanese fonts the distribution ships so its captions render.
+qm_wine_fonts() {
+    local reg="$QM_RUN_DIR/fonts.reg"
+    printf '%s\r\n' 'REGEDIT4' '' \
+        '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
+        '"MS Gothic"="IPAGothic"' '"MS UI Gothic"="IPAGothic"' '"MS PGothic"="IPAPGothic"' \
+        '"MS Mincho"="IPAMincho"' '' > "$reg"
+    # The full-width face name, written in the registry's own UTF-16 file format.
+    local reg16="$QM_RUN_DIR/fonts-jp.reg"
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"ＭＳ ゴシック"="IPAGothic"\r\n"ＭＳ Ｐゴシック"="IPAPGothic"\r\n\r\n' |
+        iconv -f UTF-8 -t UTF-16 > "$reg16"
+    "$QM_WINE" regedit /S "$reg" >/dev/null 2>&1 </dev/null || true
+    "$QM_WINE" regedit /S "$reg16" >/dev/null 2>&1 </dev/null || true
+}
+
+qm_wine_cleanup() {
+    if [ -n "${QM_WINESERVER:-}" ] && [ -n "${WINEPREFIX:-}" ]; then
+        "$QM_WINESERVER" -k >/dev/null 2>&1 || true
+    fi
+    [ -n "${QM_XVFB_PID:-}" ] && kill "$QM_XVFB_PID" 2>/dev/null
+    if [ "${QM_OWN_RUN_DIR:-0}" = 1 ] && [ -n "${QM_RUN_DIR:-}" ] && [ "${QM_KEEP_RUN_DIR:-0}" != 1 ]; then
+        rm -rf "$QM_RUN_DIR"
+    fi
+    return 0
+}
