@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Writes tiny media files with known titles into a folder, for the title reader's corpus test,
+# the benchmarks, the fuzz seeds and the Windows tests.
+#
+#   make_corpus.sh OUTDIR
+#
+# Every file is named CASE.EXT, where CASE says which title it was given:
+#   ascii      A plain title 42
+#   japanese   日本語のタイトル
+#   forbidden  a:b?c*"<>|   (characters Windows forbids in file names)
+#   none       no title at all
+# Beside every file NAME the script writes NAME.title: the title ffprobe reports for it (the
+# format tag "title" in any letter case), as UTF-8 without a newline, empty when there is none.
+# Consumers compare the reader's answer with that file, so they need no ffprobe of their own.
+#
+# Exits 77 when ffmpeg or ffprobe is missing (the test then skips).
+set -euo pipefail
+
+if [ $# -ne 1 ]; then
+    echo "usage: $0 OUTDIR" >&2
+    exit 2
+fi
+out=$1
+command -v ffmpeg >/dev/null 2>&1 || { echo "make_corpus: ffmpeg not found" >&2; exit 77; }
+command -v ffprobe >/dev/null 2>&1 || { echo "make_corpus: ffprobe not found" >&2; exit 77; }
+mkdir -p "$out"
+
+declare -A titles=(
+    [ascii]='A plain title 42'
+    [japanese]='日本語のタイトル'
+    [forbidden]='a:b?c*"<>|'
+)
+cases=(ascii japanese forbidden none)
+
+# Inputs: 0.1 s of a 16x16 black picture and of silence.
+video=(-f lavfi -i color=c=black:s=16x16:r=10:d=0.1)
+audio=(-f lavfi -i anullsrc=r=8000:cl=mono:d=0.1)
+
+# One line per container: extension, then the ffmpeg options that make it (inputs included).
+# Add more containers here; every line is generated for every case above.
+formats=(
+    # MP4 / QuickTime family
+    "mp4  ${video[*]} ${audio[*]} -c:v mpeg4 -c:a aac"
+    "m4a  ${audio[*]} -c:a aac"
+    "mov  ${video[*]} ${audio[*]} -c:v mpeg4 -c:a aac"
+    # 3GP branded, with iTunes-style metadata (ffmpeg's own 3gp muxer writes a 3GPP 'titl' box,
+    # which neither ffprobe nor the reader takes as the title).
+    "3gp  ${video[*]} ${audio[*]} -c:v mpeg4 -c:a aac -f mp4 -brand 3gp5"
+    # Matroska / WebM
+    "mkv  ${video[*]} ${audio[*]} -c:v mpeg4 -c:a aac"
+    "webm ${video[*]} ${audio[*]} -c:v libvpx -b:v 100k -c:a libopus"
+    # ASF
+    "wmv  ${video[*]} ${audio[*]} -c:v wmv2 -c:a wmav2"
+    "asf  ${video[*]} ${audio[*]} -c:v wmv2 -c:a wmav2"
+    "wma  ${audio[*]} -c:a wmav2"
+    # RIFF, MP3, FLAC and Ogg containers go here.
+)
+
+probe_title() {
+    ffprobe -v error -show_entries format_tags -of default=noprint_wrappers=1 "$1" |
+        awk 'tolower(substr($0, 1, 10)) == "tag:title=" { printf "%s", substr($0, 11); exit }'
+}
+
+for line in "${formats[@]}"; do
+    read -r ext args <<<"$line"
+    # The options hold no quoted words, so splitting on blanks is what is wanted here.
+    # shellcheck disable=SC2206
+    opts=($args)
+    for c in "${cases[@]}"; do
+        file="$out/$c.$ext"
+        meta=()
+        if [ "$c" != none ]; then meta=(-metadata "title=${titles[$c]}"); fi
+        ffmpeg -nostdin -hide_banner -loglevel error -y "${opts[@]}" -shortest "${meta[@]}" \
+            "$file"
+        probe_title "$file" >"$file.title"
+    done
+done
