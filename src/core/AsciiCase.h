@@ -1,5 +1,7 @@
-// ASCII-only case rules: only the letters a-z and A-Z change; every other byte, including the
-// bytes of double-byte characters, stays as it is.
+// ASCII-only case rules, byte by byte: only bytes of the letters a-z and A-Z change, every
+// other byte stays. Bytes are not grouped into characters, so a double-byte character whose
+// trail byte has a letter's value changes too: they suit texts compared with ASCII words
+// (and tests), not names in a double-byte code page.
 #pragma once
 
 #include <string>
