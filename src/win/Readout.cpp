@@ -1,0 +1,219 @@
+#include "win/Readout.h"
+
+#include <cstdint>
+#include <limits>
+
+#include "core/DateTime.h"
+#include "core/PathPieces.h"
+#include "win/FileSystem.h"
+
+namespace qm::win {
+
+#ifndef _WIN64
+static_assert(sizeof(MEMORYSTATUS) == 32, "MEMORYSTATUS of 32-bit Windows");
+static_assert(sizeof(PROCESS_MEMORY_COUNTERS) == 40, "PROCESS_MEMORY_COUNTERS of 32-bit Windows");
+#endif
+
+namespace {
+
+using GetProcessMemoryInfoFn = BOOL(WINAPI*)(HANDLE, PPROCESS_MEMORY_COUNTERS, DWORD);
+
+// The system folder, as GetSystemDirectoryA reports it; empty when it cannot be read.
+std::string SystemFolder() {
+    std::string folder(MAX_PATH, '\0');
+    UINT length = ::GetSystemDirectoryA(&folder[0], static_cast<UINT>(folder.size()));
+    if (length >= folder.size()) {  // too small: the answer is the size needed, NUL included
+        folder.assign(length, '\0');
+        length = ::GetSystemDirectoryA(&folder[0], static_cast<UINT>(folder.size()));
+        if (length >= folder.size()) return std::string();
+    }
+    folder.resize(length);
+    return folder;
+}
+
+// Loads PSAPI.dll from the system folder and nowhere else, so a copy planted beside the program
+// or in the current folder is never picked up. Systems that do not know the search flag refuse
+// it; the full path of the system copy does the same there.
+HMODULE LoadFromSystemFolder() {
+    if (HMODULE module = ::LoadLibraryExA("PSAPI.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32))
+        return module;
+    const std::string folder = SystemFolder();
+    if (folder.empty()) return nullptr;
+    const std::string path = IncludeTrailingSeparator(folder, SystemLeadBytes()) + "PSAPI.dll";
+    return ::LoadLibraryExA(path.c_str(), nullptr, 0);
+}
+
+// The process-status binding, one per process. The module is deliberately never freed: once
+// bound, the library serves every later refresh.
+struct ProcessStatusBinding {
+    LibraryLoader loader = &LoadFromSystemFolder;
+    HMODULE module = nullptr;
+    GetProcessMemoryInfoFn getProcessMemoryInfo = nullptr;
+};
+
+ProcessStatusBinding& Binding() {
+    static ProcessStatusBinding binding;
+    return binding;
+}
+
+struct SeparatorState {
+    bool loaded = false;
+    Separators value;
+};
+
+SeparatorState& SeparatorsInUse() {
+    static SeparatorState state;
+    return state;
+}
+
+std::int64_t Widen(std::uint64_t value) {
+    constexpr auto kMax = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+    return static_cast<std::int64_t>(value > kMax ? kMax : value);
+}
+
+// FormatSeconds takes the low 32 bits of a figure.
+std::int32_t Low32(std::uint64_t seconds) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(seconds & 0xFFFFFFFFu));
+}
+
+std::uint64_t FileTimeCount(const FILETIME& time) {
+    return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+char FirstCharOfLocaleInfo(LCID locale, LCTYPE type, char fallback) {
+    char buffer[16] = {};
+    if (::GetLocaleInfoA(locale, type, buffer, static_cast<int>(sizeof buffer)) <= 0)
+        return fallback;
+    return buffer[0];
+}
+
+}  // namespace
+
+ReadoutTexts ComposeReadout(const ReadoutFigures& f, const Separators& separators) {
+    const auto kb = [&separators](std::uint64_t bytes) {
+        return FormatByteSize(2, Widen(bytes), separators);
+    };
+    const auto seconds = [](std::uint64_t count) {
+        return FormatSeconds(Low32(FileTimeToWholeSeconds(count)));
+    };
+
+    ReadoutTexts texts;
+    texts[kPhysLine] = "Free Physical Memory:" + kb(f.availPhys) + "; Total:" + kb(f.totalPhys);
+    texts[kPageFileLine] =
+        "Free Paging File:" + kb(f.availPageFile) + "; Total:" + kb(f.totalPageFile);
+    texts[kVirtualLine] =
+        "Free Virtual Memory:" + kb(f.availVirtual) + "; Total:" + kb(f.totalVirtual);
+    texts[kWorkingSetLine] =
+        "Memory Usage:" + kb(f.workingSetSize) + "; Peak:" + kb(f.peakWorkingSetSize);
+    texts[kPageFaultLine] = "Page Fault:" + FormatByteSize(0, Widen(f.pageFaultCount), separators);
+    texts[kPagefileUsageLine] =
+        "Pagefile Usage:" + kb(f.pagefileUsage) + "; Peak:" + kb(f.peakPagefileUsage);
+    texts[kPagedPoolLine] =
+        "Paged Pool Usage:" + kb(f.pagedPoolUsage) + "; Peak:" + kb(f.peakPagedPoolUsage);
+    texts[kNonPagedPoolLine] =
+        "NonPaged Pool Usage:" + kb(f.nonPagedPoolUsage) + "; Peak:" + kb(f.peakNonPagedPoolUsage);
+    // The age is the distance between two UTC instants, so daylight saving time cannot shift it.
+    texts[kProcessTimeLine] =
+        "Kernel:" + seconds(f.kernelTime) + "; User:" + seconds(f.userTime) +
+        "; Process:" + FormatSeconds(Low32(ElapsedWholeSeconds(f.creationTime, f.currentTime)));
+    return texts;
+}
+
+ReadoutFigures SampleReadoutFigures() {
+    ReadoutFigures f;
+
+    MEMORYSTATUS status = {};
+    status.dwLength = sizeof status;
+    ::GlobalMemoryStatus(&status);
+    f.availPhys = status.dwAvailPhys;
+    f.totalPhys = status.dwTotalPhys;
+    f.availPageFile = status.dwAvailPageFile;
+    f.totalPageFile = status.dwTotalPageFile;
+    f.availVirtual = status.dwAvailVirtual;
+    f.totalVirtual = status.dwTotalVirtual;
+
+    // The pseudo-handle serves both process queries and is not closed.
+    const HANDLE process = ::GetCurrentProcess();
+    // Without the library the record stays zero-filled and the lines read zero.
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    ProcessMemoryInfo(process, &counters, sizeof counters);
+    f.pageFaultCount = counters.PageFaultCount;
+    f.workingSetSize = counters.WorkingSetSize;
+    f.peakWorkingSetSize = counters.PeakWorkingSetSize;
+    f.pagefileUsage = counters.PagefileUsage;
+    f.peakPagefileUsage = counters.PeakPagefileUsage;
+    f.pagedPoolUsage = counters.QuotaPagedPoolUsage;
+    f.peakPagedPoolUsage = counters.QuotaPeakPagedPoolUsage;
+    f.nonPagedPoolUsage = counters.QuotaNonPagedPoolUsage;
+    f.peakNonPagedPoolUsage = counters.QuotaPeakNonPagedPoolUsage;
+
+    FILETIME creation = {}, exit = {}, kernel = {}, user = {};
+    ::GetProcessTimes(process, &creation, &exit, &kernel, &user);
+    FILETIME now = {};
+    ::GetSystemTimeAsFileTime(&now);
+    f.kernelTime = FileTimeCount(kernel);
+    f.userTime = FileTimeCount(user);
+    f.creationTime = FileTimeCount(creation);
+    f.currentTime = FileTimeCount(now);
+    return f;
+}
+
+ReadoutTexts ReadReadout() {
+    return ComposeReadout(SampleReadoutFigures(), CurrentSeparators());
+}
+
+bool ProcessMemoryInfo(HANDLE process, PROCESS_MEMORY_COUNTERS* counters, DWORD size) {
+    ProcessStatusBinding& binding = Binding();
+    if (!binding.module) {
+        const HMODULE module = binding.loader();
+        // Handles below 32 are failure codes of the 16-bit loader; no real module sits there.
+        if (reinterpret_cast<std::uintptr_t>(module) < 32) {
+            binding.module = nullptr;
+            return false;
+        }
+        binding.module = module;
+        // Through a generic function pointer type, as casting FARPROC straight to another
+        // signature draws a warning.
+        binding.getProcessMemoryInfo = reinterpret_cast<GetProcessMemoryInfoFn>(
+            reinterpret_cast<void (*)()>(::GetProcAddress(module, "GetProcessMemoryInfo")));
+    }
+    if (!binding.getProcessMemoryInfo) return false;
+    return binding.getProcessMemoryInfo(process, counters, size) != FALSE;
+}
+
+LibraryLoader SetProcessStatusLoader(LibraryLoader loader) {
+    ProcessStatusBinding& binding = Binding();
+    const LibraryLoader previous = binding.loader;
+    binding.loader = loader ? loader : &LoadFromSystemFolder;
+    binding.module = nullptr;
+    binding.getProcessMemoryInfo = nullptr;
+    return previous;
+}
+
+Separators ReadSeparators(LCID locale) {
+    Separators separators;
+    separators.thousand = FirstCharOfLocaleInfo(locale, LOCALE_STHOUSAND, ',');
+    separators.decimal = FirstCharOfLocaleInfo(locale, LOCALE_SDECIMAL, '.');
+    return separators;
+}
+
+const Separators& CurrentSeparators() {
+    SeparatorState& state = SeparatorsInUse();
+    if (!state.loaded) LoadSeparators();
+    return state.value;
+}
+
+void LoadSeparators() {
+    SeparatorState& state = SeparatorsInUse();
+    state.value = ReadSeparators(::GetThreadLocale());
+    state.loaded = true;
+}
+
+void ReloadSeparators() {
+    SeparatorState& state = SeparatorsInUse();
+    state.value = ReadSeparators(LOCALE_USER_DEFAULT);
+    state.loaded = true;
+}
+
+}  // namespace qm::win
