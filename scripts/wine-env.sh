@@ -49,7 +49,8 @@ qm_wine_setup() {
         "$QM_WINESERVER" -w >/dev/null 2>&1 || true
         qm_wine_fonts
     fi
-    "$QM_WINESERVER" -p >/dev/null 2>&1 </dev/null
+    # A persistent wineserver may be running for this prefix already; that one serves.
+    "$QM_WINESERVER" -p >/dev/null 2>&1 </dev/null || true
 }
 
 # The program asks for the Japanese system fonts by their Windows names; map them to the
