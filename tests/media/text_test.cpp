@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace qm::media {
@@ -13,6 +14,10 @@ struct Utf8Case {
     bool valid;
     std::u16string decoded;
 };
+
+void PrintTo(const Utf8Case& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class Utf8Test : public testing::TestWithParam<Utf8Case> {};
 
