@@ -34,8 +34,9 @@ class FolderListing {
     bool Next();
 
   private:
-    UniqueFind find_;
+    // Declared before find_: members start in this order, and the search fills data_.
     WIN32_FIND_DATAA data_ = {};
+    UniqueFind find_;
 };
 
 }  // namespace qm::win
