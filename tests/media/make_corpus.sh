@@ -13,8 +13,24 @@
 # format tag "title" in any letter case), as UTF-8 without a newline, empty when there is none.
 # Consumers compare the reader's answer with that file, so they need no ffprobe of their own.
 #
+#   make_corpus.sh --probe FILE...
+#
+# Writes only the FILE.title answers, for media files made elsewhere (the benchmark's tree).
+#
 # Exits 77 when ffmpeg or ffprobe is missing (the test then skips).
 set -euo pipefail
+
+probe_title() {
+    ffprobe -v error -show_entries format_tags -of default=noprint_wrappers=1 "$1" |
+        awk 'tolower(substr($0, 1, 10)) == "tag:title=" { printf "%s", substr($0, 11); exit }'
+}
+
+if [ "${1:-}" = --probe ]; then
+    shift
+    command -v ffprobe >/dev/null 2>&1 || { echo "make_corpus: ffprobe not found" >&2; exit 77; }
+    for file in "$@"; do probe_title "$file" >"$file.title"; done
+    exit 0
+fi
 
 if [ $# -ne 1 ]; then
     echo "usage: $0 OUTDIR" >&2
@@ -55,11 +71,6 @@ formats=(
     "wma  ${audio[*]} -c:a wmav2"
     # RIFF, MP3, FLAC and Ogg containers go here.
 )
-
-probe_title() {
-    ffprobe -v error -show_entries format_tags -of default=noprint_wrappers=1 "$1" |
-        awk 'tolower(substr($0, 1, 10)) == "tag:title=" { printf "%s", substr($0, 11); exit }'
-}
 
 for line in "${formats[@]}"; do
     read -r ext args <<<"$line"
