@@ -21,7 +21,10 @@
 set -euo pipefail
 
 probe_title() {
-    ffprobe -v error -show_entries format_tags -of default=noprint_wrappers=1 "$1" |
+    # Ogg keeps its comments per stream, and ffprobe reports them as stream tags there.
+    local entries=format_tags
+    case $1 in *.ogg | *.oga | *.opus) entries=format_tags:stream_tags ;; esac
+    ffprobe -v error -show_entries "$entries" -of default=noprint_wrappers=1 "$1" |
         awk 'tolower(substr($0, 1, 10)) == "tag:title=" { printf "%s", substr($0, 11); exit }'
 }
 
@@ -69,8 +72,37 @@ formats=(
     "wmv  ${video[*]} ${audio[*]} -c:v wmv2 -c:a wmav2"
     "asf  ${video[*]} ${audio[*]} -c:v wmv2 -c:a wmav2"
     "wma  ${audio[*]} -c:a wmav2"
-    # RIFF, MP3, FLAC and Ogg containers go here.
+    # RIFF
+    "avi  ${video[*]} ${audio[*]} -c:v mpeg4 -c:a pcm_s16le"
+    "wav  ${audio[*]} -c:a pcm_s16le"
+    # FLAC, and FLAC in Ogg
+    "flac ${audio[*]} -c:a flac"
+    "flac.oga ${audio[*]} -c:a flac"
 )
+
+# MP3, Vorbis and Opus need encoders that an ffmpeg build may lack; each is left out with a note.
+have_encoder() { ffmpeg -hide_banner -encoders 2>/dev/null | awk '{ print $2 }' | grep -qx "$1"; }
+if have_encoder libmp3lame; then
+    formats+=(
+        # ID3v2.4 in UTF-8; ID3v2.3 in UTF-16 with an ID3v1 trailer
+        "mp3  ${audio[*]} -c:a libmp3lame"
+        "v23.mp3 ${audio[*]} -c:a libmp3lame -id3v2_version 3 -write_id3v1 1"
+    )
+else
+    echo "make_corpus: ffmpeg has no libmp3lame encoder, so no .mp3 files" >&2
+fi
+if have_encoder libvorbis; then
+    formats+=("ogg  ${audio[*]} -c:a libvorbis")
+elif have_encoder vorbis; then
+    formats+=("ogg  ${audio[*]} -c:a vorbis -strict experimental -ac 2")
+else
+    echo "make_corpus: ffmpeg has no Vorbis encoder, so no .ogg files" >&2
+fi
+if have_encoder libopus; then
+    formats+=("opus ${audio[*]} -c:a libopus")
+else
+    echo "make_corpus: ffmpeg has no libopus encoder, so no .opus files" >&2
+fi
 
 for line in "${formats[@]}"; do
     read -r ext args <<<"$line"
