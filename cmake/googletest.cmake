@@ -10,7 +10,7 @@ endif()
 
 # qm_add_gtest(name folder lib...): one test binary from every .cpp in the folder, linked with
 # the given libraries.
-# Natively each test case becomes a CTest test. A Windows binary runs whole under Wine, once
+# Each binary is one CTest test (gtest reports its cases). A Windows binary runs under Wine once
 # with the Japanese ANSI code page (932) and once with the Western one (1252); tests that need
 # one code page check GetACP() and skip under the other.
 function(qm_add_gtest name folder)
@@ -30,6 +30,8 @@ function(qm_add_gtest name folder)
     add_test(NAME ${name}.cp1252 COMMAND ${name} --gtest_color=no)
     set_tests_properties(${name}.cp1252 PROPERTIES ENVIRONMENT "LANG=C.UTF-8;LC_ALL=C.UTF-8" TIMEOUT 900)
   else()
-    gtest_discover_tests(${name} TEST_PREFIX "${name}." DISCOVERY_TIMEOUT 60)
+    # One process per binary: suites with a shared fixture (the ffmpeg corpus) set it up once.
+    add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+    set_tests_properties(${name} PROPERTIES TIMEOUT 900)
   endif()
 endfunction()
