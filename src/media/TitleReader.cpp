@@ -16,7 +16,10 @@ constexpr ReaderFn kReaders[] = {
     ReadMatroskaTitle,  // 1A 45 DF A3
     ReadAsfTitle,       // header object GUID
     ReadRiffTitle,      // "RIFF" / "RF64"
+    ReadFlacTitle,      // "fLaC", possibly after an ID3v2 tag
+    ReadOggTitle,       // "OggS"
     ReadMp4Title,       // first box type
+    ReadMp3Title,       // ID3v2 at the start, or ID3v1 at the end
 };
 
 // Windows-1252 code points for the bytes 0x80-0x9F. The five bytes the code page leaves
