@@ -1,6 +1,8 @@
 #include "win/Rename.h"
 
+#include <set>
 #include <string>
+#include <tuple>
 
 #include "core/ClashName.h"
 #include "core/PathPieces.h"
@@ -24,22 +26,26 @@ CandidateRow ReadRow(const ListView& list, int row) {
     return CandidateRow{list.Text(row, 0), list.Text(row, 1), list.Text(row, 2), list.Text(row, 3)};
 }
 
-// Volume and file index of the file a path names, when it can be opened for its attributes
-// (which no sharing mode held by another process prevents).
-bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+// Volume serial number and file index: which file a path names, as long as it exists.
+using FileId = std::tuple<DWORD, DWORD, DWORD>;
+
+// The identity of the file a path names, when it can be opened for its attributes (which no
+// sharing mode held by another process prevents).
+bool FileIdentity(const std::string& path, FileId& id) {
     UniqueFile file(::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file) return false;
-    return ::GetFileInformationByHandle(file.Get(), &info) != 0;
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!::GetFileInformationByHandle(file.Get(), &info)) return false;
+    id = FileId(info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow);
+    return true;
 }
 
 // True only when both paths open and name one and the same file.
 bool IsSameFile(const std::string& a, const std::string& b) {
-    BY_HANDLE_FILE_INFORMATION ia = {}, ib = {};
-    if (!FileIdentity(a, ia) || !FileIdentity(b, ib)) return false;
-    return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
-           ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+    FileId ia, ib;
+    return FileIdentity(a, ia) && FileIdentity(b, ib) && ia == ib;
 }
 
 // Equal ignoring letter case with the file system's own (ordinal, upper-case) rule.
@@ -57,8 +63,19 @@ bool NamesSourceItself(const std::string& source, const std::string& candidate) 
     return EqualIgnoringCase(candidate, source) && IsSameFile(candidate, source);
 }
 
-// Renames one row's file; true when the row is done with (renamed, or already so named).
-bool RenameRowFile(const CandidateRow& row) {
+// One pass over the list. It remembers the files it has renamed: a row whose source path now
+// holds one of them (a file renamed into the name of a file that an earlier row renamed
+// away) was listed for another file, and must not rename this one after its title.
+class RenamePass {
+  public:
+    // Renames one row's file; true when the row is done with (renamed, or already so named).
+    bool RenameRowFile(const CandidateRow& row);
+
+  private:
+    std::set<FileId> renamed_;
+};
+
+bool RenamePass::RenameRowFile(const CandidateRow& row) {
     const LeadBytes& lead = SystemLeadBytes();
     // A title comes from the file itself: a separator in it would move the file out of its
     // folder, so such a name is refused like any name the file system refuses.
@@ -67,6 +84,8 @@ bool RenameRowFile(const CandidateRow& row) {
     const std::string folder = IncludeTrailingSeparator(row.folder, lead);
     const std::string source = folder + row.baseName + row.extension;
     if (!IsExistingFile(source)) return false;
+    FileId sourceId;
+    if (FileIdentity(source, sourceId) && renamed_.count(sourceId) != 0) return false;
 
     bool itself = false;
     auto name = ChooseFreeName(row.title, [&](const std::string& tried) {
@@ -83,17 +102,21 @@ bool RenameRowFile(const CandidateRow& row) {
     const std::string target = folder + *name + row.extension;
     if (itself && target == source) return true;  // the file already bears this name
     // MoveFileA without flags fails, never replaces, when an entry of the new name exists.
-    return ::MoveFileA(source.c_str(), target.c_str()) != 0;
+    if (!::MoveFileA(source.c_str(), target.c_str())) return false;
+    FileId targetId;
+    if (FileIdentity(target, targetId)) renamed_.insert(targetId);
+    return true;
 }
 
 }  // namespace
 
 void RenameCheckedRows(const ListView& list) {
     // Last row first, so deleting a row never moves one still to be visited.
+    RenamePass pass;
     const int count = list.Count();
     for (int row = count - 1; row >= 0; --row) {
         if (!list.Checked(row)) continue;
-        if (RenameRowFile(ReadRow(list, row))) list.DeleteRow(row);
+        if (pass.RenameRowFile(ReadRow(list, row))) list.DeleteRow(row);
     }
 }
 
