@@ -1,8 +1,88 @@
 #include "win/Scanner.h"
 
+#include <algorithm>
+
+#include "core/PathPieces.h"
+#include "win/FileSystem.h"
+#include "win/ShellSeam.h"
+#include "win/ShellTitle.h"
+
 namespace qm::win {
 
-// Placeholder until the scanner lands.
-void ScanPath(const ScanTarget&, const std::string&, int) {}
+namespace {
+
+// The depth-limit control stops at 10. Capping here as well bounds the recursion (and the
+// listings open at once) whatever the limit function answers, also through junction loops.
+constexpr int kMaxDepthLimit = 10;
+
+// Extra pixels beside the measured text of columns 0, 1 and 3.
+constexpr int kTitleMargin = 30;
+constexpr int kNameMargin = 10;
+constexpr int kFolderMargin = 10;
+
+int DepthLimit(const ScanTarget& target) {
+    int limit = target.depthLimit ? target.depthLimit() : 0;
+    return std::min(limit, kMaxDepthLimit);
+}
+
+// Asks the shell for the file's Title and lists the file when the title is non-empty and differs
+// from the base name byte for byte (letter case counts, nothing is trimmed).
+void ExamineFile(const ScanTarget& target, const std::string& path) {
+    const LeadBytes& lead = SystemLeadBytes();
+    const std::string folder = FolderPiece(path, lead);
+    const std::string fileName = FileNamePiece(path, lead);
+
+    std::string title;
+    {
+        // A shell object of its own for every file, released when its examination ends.
+        ComPtr<IDispatch> shell = CreateShellObject();
+        title = ReadShellTitle(shell.Get(), folder, fileName);
+    }
+    if (title.empty()) return;
+    const std::string baseName = BaseNamePiece(path, lead);
+    if (title == baseName) return;
+
+    const ListView& list = target.list;
+    const int row = list.AppendRow(title);
+    if (row < 0) return;
+    list.SetText(row, 1, baseName);
+    list.SetText(row, 2, ExtensionPiece(path, lead));
+    list.SetText(row, 3, folder);
+
+    // Widen to fit, never narrow. Column 1 shows the base name but is sized for the whole file
+    // name; the extension column keeps its width.
+    list.EnsureColumnWidth(0, list.TextWidth(title) + kTitleMargin);
+    list.EnsureColumnWidth(1, list.TextWidth(fileName) + kNameMargin);
+    list.EnsureColumnWidth(3, list.TextWidth(folder) + kFolderMargin);
+
+    // Checked last, once the row is complete.
+    list.SetChecked(row, true);
+}
+
+}  // namespace
+
+void ScanPath(const ScanTarget& target, const std::string& path, int depth) {
+    depth = std::max(depth, 0);  // with the capped limit, this bounds the descent
+    if (IsExistingFile(path)) {
+        ExamineFile(target, path);
+        return;
+    }
+    if (!IsFolder(path)) return;
+
+    const std::string dir = IncludeTrailingSeparator(path, SystemLeadBytes());
+    FolderListing listing(dir + "*.*");  // closed on every way out, an error's included
+    if (!listing.Started()) return;
+    do {
+        const std::string name = listing.Name();
+        if (name == "." || name == "..") continue;
+        const std::string full = dir + name;
+        // Files are examined at every level reached; anything else passes the limit first,
+        // which is asked afresh for each such entry.
+        if (IsExistingFile(full))
+            ExamineFile(target, full);
+        else if (depth <= DepthLimit(target))
+            ScanPath(target, full, depth + 1);
+    } while (listing.Next());
+}
 
 }  // namespace qm::win

@@ -1,0 +1,143 @@
+#include "win/ShellTitle.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "win/ComError.h"
+#include "win/Raii.h"
+
+namespace qm::win {
+
+namespace {
+
+// The summary information property set {F29F85E0-4FF9-1068-AB91-08002B27B3D9}; its PID 2 is
+// the Title (PKEY_Title).
+constexpr GUID kFmtidSummaryInformation = {
+    0xF29F85E0, 0x4FF9, 0x1068, {0xAB, 0x91, 0x08, 0x00, 0x2B, 0x27, 0xB3, 0xD9}};
+constexpr DWORD kPidTitle = 2;
+
+// A shell folder has a few hundred columns at most; the search stops here even if an object
+// keeps answering.
+constexpr UINT kMaxColumns = 4096;
+
+// Fills a variant with a BSTR holding the ANSI text converted to UTF-16.
+void SetText(Variant& v, const std::string& text) {
+    std::wstring wide = AnsiToWide(text);
+    BSTR b = ::SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+    if (!b) throw ComError(E_OUTOFMEMORY);
+    v.Clear();
+    v->vt = VT_BSTR;
+    v->bstrVal = b;
+}
+
+// The object a method returned, or null when it returned none.
+IDispatch* DispatchOf(const Variant& v) {
+    return v.Get()->vt == VT_DISPATCH ? v.Get()->pdispVal : nullptr;
+}
+
+// The detail as narrow text; an answer that is no text and cannot become one counts as empty.
+std::string TextOf(Variant& v) {
+    VARIANT* p = v.Get();
+    if (p->vt == VT_EMPTY || p->vt == VT_NULL) return std::string();
+    if (p->vt != VT_BSTR && FAILED(::VariantChangeType(p, p, 0, VT_BSTR))) return std::string();
+    if (p->vt != VT_BSTR || !p->bstrVal) return std::string();
+    return WideToAnsi(p->bstrVal, static_cast<int>(::SysStringLen(p->bstrVal)));
+}
+
+}  // namespace
+
+void InvokeMethod(IDispatch* object, const wchar_t* name, VARIANTARG* args, UINT count,
+                  VARIANT* result) {
+    if (!object) throw ComError(E_POINTER);
+    DISPID id = DISPID_UNKNOWN;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    OleCheck(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id));
+
+    // DISPPARAMS holds the arguments last first. The copies are shallow: the caller keeps
+    // ownership of what they point to.
+    std::vector<VARIANTARG> reversed(args, args + count);
+    std::reverse(reversed.begin(), reversed.end());
+    DISPPARAMS params = {};
+    params.rgvarg = count ? reversed.data() : nullptr;
+    params.cArgs = count;
+
+    EXCEPINFO info = {};
+    UINT argError = 0;
+    HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result,
+                                &info, &argError);
+    if (FAILED(hr)) ThrowInvokeError(hr, info);
+}
+
+int TitleColumnOf(IShellFolder2* folder) {
+    if (!folder) return kClassicTitleColumn;
+    for (UINT column = 0; column < kMaxColumns; ++column) {
+        SHCOLUMNID id = {};
+        if (folder->MapColumnToSCID(column, &id) != S_OK) break;  // past the last column
+        if (::IsEqualGUID(id.fmtid, kFmtidSummaryInformation) && id.pid == kPidTitle)
+            return static_cast<int>(column);
+    }
+    return kClassicTitleColumn;
+}
+
+int TitleColumnOfFolderObject(IDispatch* folderObject) {
+    if (!folderObject) return kClassicTitleColumn;
+    ComPtr<IShellFolder2> folder;
+    if (SUCCEEDED(folderObject->QueryInterface(IID_IShellFolder2, folder.PutVoid())) && folder)
+        return TitleColumnOf(folder.Get());
+
+    ComPtr<IPersistFolder2> persist;
+    if (FAILED(folderObject->QueryInterface(IID_IPersistFolder2, persist.PutVoid())) || !persist)
+        return kClassicTitleColumn;
+    LPITEMIDLIST raw = nullptr;
+    if (FAILED(persist->GetCurFolder(&raw)) || !raw) return kClassicTitleColumn;
+    UniqueCoTaskMem pidl(raw);
+
+    ComPtr<IShellFolder> desktop;
+    if (FAILED(::SHGetDesktopFolder(desktop.Put())) || !desktop) return kClassicTitleColumn;
+    HRESULT hr = raw->mkid.cb == 0  // the desktop itself
+                     ? desktop->QueryInterface(IID_IShellFolder2, folder.PutVoid())
+                     : desktop->BindToObject(raw, nullptr, IID_IShellFolder2, folder.PutVoid());
+    if (FAILED(hr) || !folder) return kClassicTitleColumn;
+    return TitleColumnOf(folder.Get());
+}
+
+std::optional<std::string> AskShellTitle(IDispatch* shell, const std::string& folder,
+                                         const std::string& fileName) {
+    if (!shell) throw ComError(E_POINTER);
+
+    Variant folderObject;
+    {
+        Variant arg;
+        SetText(arg, folder);
+        InvokeMethod(shell, L"NameSpace", arg.Get(), 1, folderObject.Get());
+    }
+    IDispatch* folderDispatch = DispatchOf(folderObject);
+    if (!folderDispatch) return std::nullopt;
+    const int column = TitleColumnOfFolderObject(folderDispatch);
+
+    Variant item;
+    {
+        Variant arg;
+        SetText(arg, fileName);
+        InvokeMethod(folderDispatch, L"ParseName", arg.Get(), 1, item.Get());
+    }
+    if (!DispatchOf(item)) return std::nullopt;
+
+    VARIANTARG args[2];
+    ::VariantInit(&args[0]);
+    args[0].vt = VT_BYREF | VT_VARIANT;
+    args[0].pvarVal = item.Get();
+    ::VariantInit(&args[1]);
+    args[1].vt = VT_I4;
+    args[1].lVal = column;
+    Variant answer;
+    InvokeMethod(folderDispatch, L"GetDetailsOf", args, 2, answer.Get());
+    return TextOf(answer);
+}
+
+std::string ReadShellTitle(IDispatch* shell, const std::string& folder,
+                           const std::string& fileName) {
+    return AskShellTitle(shell, folder, fileName).value_or(std::string());
+}
+
+}  // namespace qm::win
