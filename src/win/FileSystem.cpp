@@ -13,12 +13,21 @@ const LeadBytes& SystemLeadBytes() {
 
 namespace {
 
+// The years a DOS date can hold.
+constexpr WORD kFirstDosYear = 1980;
+constexpr WORD kLastDosYear = 2107;
+
 // True when the last-write time, taken as local time, can be written as a DOS date and time.
+// The year is checked here as well: not every FileTimeToDosDateTime refuses years after 2107
+// (Wine's accepts them and wraps the year field), and such a file must count as absent.
 bool HasDosTime(const FILETIME& lastWrite) {
     FILETIME local = {};
     WORD date = 0, time = 0;
+    SYSTEMTIME st = {};
     if (!::FileTimeToLocalFileTime(&lastWrite, &local)) return false;
-    return ::FileTimeToDosDateTime(&local, &date, &time) != 0;
+    if (!::FileTimeToDosDateTime(&local, &date, &time)) return false;
+    if (!::FileTimeToSystemTime(&local, &st)) return false;
+    return st.wYear >= kFirstDosYear && st.wYear <= kLastDosYear;
 }
 
 }  // namespace

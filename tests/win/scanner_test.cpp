@@ -1,0 +1,587 @@
+// The scan of dropped paths, on real folder trees in a temp folder, with a fake shell object in
+// place of the system's and a real report list view.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <ostream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "FakeShell.h"
+#include "win/ComError.h"
+#include "win/ListView.h"
+#include "win/Scanner.h"
+#include "win/ShellSeam.h"
+#include "win/ShellTitle.h"
+
+namespace qm::win::test {
+namespace {
+
+struct Row {
+    std::string title, baseName, extension, folder;
+    bool checked = true;
+    bool operator==(const Row& o) const {
+        return title == o.title && baseName == o.baseName && extension == o.extension &&
+               folder == o.folder && checked == o.checked;
+    }
+    bool operator<(const Row& o) const {
+        return std::tie(folder, baseName, extension, title) <
+               std::tie(o.folder, o.baseName, o.extension, o.title);
+    }
+};
+
+void PrintTo(const Row& r, std::ostream* os) {
+    *os << "{" << r.title << " | " << r.baseName << " | " << r.extension << " | " << r.folder
+        << (r.checked ? " | checked}" : " | unchecked}");
+}
+
+std::vector<Row> Sorted(std::vector<Row> rows) {
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+std::wstring Wide(const std::string& s) {
+    return AnsiToWide(s);
+}
+
+// Removes a folder tree, whatever the attributes of what it holds.
+void RemoveTree(const std::wstring& dir) {
+    WIN32_FIND_DATAW data = {};
+    HANDLE find = ::FindFirstFileW((dir + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring full = dir + L"\\" + name;
+            ::SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(full);
+            else
+                ::DeleteFileW(full.c_str());
+        } while (::FindNextFileW(find, &data));
+        ::FindClose(find);
+    }
+    ::RemoveDirectoryW(dir.c_str());
+}
+
+FILETIME FileTimeOf(WORD year, WORD month, WORD day) {
+    SYSTEMTIME st = {};
+    st.wYear = year;
+    st.wMonth = month;
+    st.wDay = day;
+    st.wHour = 12;
+    FILETIME ft = {};
+    ::SystemTimeToFileTime(&st, &ft);
+    return ft;
+}
+
+bool RunningUnderWine() {
+    HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+    return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+class ScannerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
+        INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES};
+        ::InitCommonControlsEx(&icc);
+        // A report list view as the main window has it: four columns 100/100/50/100, check
+        // boxes, and a font of its own.
+        hwnd_ = ::CreateWindowExA(0, WC_LISTVIEWA, "", WS_POPUP | LVS_REPORT, 0, 0, 600, 300,
+                                  nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(hwnd_, nullptr);
+        ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(ANSI_VAR_FONT)),
+                       FALSE);
+        ::SendMessageA(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
+        const int widths[] = {100, 100, 50, 100};
+        for (int i = 0; i < 4; ++i) {
+            LVCOLUMNA col = {};
+            col.mask = LVCF_WIDTH;
+            col.cx = widths[i];
+            ::SendMessageA(hwnd_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
+        }
+        list_ = ListView(hwnd_);
+
+        char temp[MAX_PATH] = {};
+        ASSERT_GT(::GetTempPathA(MAX_PATH, temp), 0u);
+        root_ = std::string(temp) + "qm-scan-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                std::to_string(++serial_);
+        RemoveTree(Wide(root_));
+        ASSERT_TRUE(::CreateDirectoryA(root_.c_str(), nullptr));
+        root_ += "\\";
+
+        SetShellObjectFactory(shell_.Factory());
+    }
+
+    void TearDown() override {
+        ResetShellObjectFactory();
+        if (hwnd_) ::DestroyWindow(hwnd_);
+        RemoveTree(Wide(root_.substr(0, root_.size() - 1)));
+        EXPECT_EQ(shell_.liveObjects, 0) << "a shell object was not released";
+        ::CoUninitialize();
+    }
+
+    // A folder below the temp root; returns its path without a trailing separator.
+    std::string Dir(const std::string& rel) {
+        std::string path = root_ + rel;
+        EXPECT_TRUE(::CreateDirectoryA(path.c_str(), nullptr)) << path;
+        return path;
+    }
+
+    // A file below the temp root whose Title the fake answers (empty: no entry).
+    std::string File(const std::string& rel, const std::wstring& title = L"") {
+        std::string path = root_ + rel;
+        HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_NE(h, INVALID_HANDLE_VALUE) << path;
+        if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
+        if (!title.empty()) shell_.titles[Wide(path)] = title;
+        return path;
+    }
+
+    // Scans a path with depth 0 and the given limit; counts how often the limit is asked.
+    void Scan(const std::string& path, int limit) {
+        ScanPath(ScanTarget{list_,
+                            [this, limit] {
+                                ++limitAsked_;
+                                return limit;
+                            }},
+                 path, 0);
+    }
+
+    std::vector<Row> Rows() const {
+        std::vector<Row> rows;
+        for (int i = 0; i < list_.Count(); ++i)
+            rows.push_back(Row{list_.Text(i, 0), list_.Text(i, 1), list_.Text(i, 2),
+                               list_.Text(i, 3), list_.Checked(i)});
+        return rows;
+    }
+
+    // The row expected for a file of the temp tree listed with a title.
+    Row Listed(const std::string& folderRel, const std::string& base, const std::string& ext,
+               const std::string& title) const {
+        return Row{title, base, ext, root_ + folderRel, true};
+    }
+
+    static int serial_;
+    HWND hwnd_ = nullptr;
+    ListView list_;
+    std::string root_;  // ends in "\"
+    FakeShell shell_;
+    int limitAsked_ = 0;
+};
+
+int ScannerTest::serial_ = 0;
+
+// --- which files become rows -------------------------------------------------------------
+
+struct TitleCase {
+    const char* what;
+    std::string fileName;
+    std::wstring title;
+    bool listed;
+    std::string baseName, extension;
+};
+
+void PrintTo(const TitleCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class TitleRuleTest : public ScannerTest, public ::testing::WithParamInterface<TitleCase> {};
+
+TEST_P(TitleRuleTest, ListsOnlyTitlesThatDifferFromTheBaseName) {
+    const TitleCase& c = GetParam();
+    const std::string path = File(c.fileName, c.title);
+    Scan(path, 2);
+    std::vector<Row> expected;
+    if (c.listed)
+        expected.push_back(Listed("", c.baseName, c.extension, WideToAnsi(c.title.c_str())));
+    EXPECT_EQ(Rows(), expected);
+    EXPECT_EQ(shell_.shellsCreated, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Titles, TitleRuleTest,
+    ::testing::Values(
+        TitleCase{"equal to the base name", "same.avi", L"same", false, "", ""},
+        TitleCase{"differing only in case", "Case.avi", L"case", true, "Case", ".avi"},
+        TitleCase{"empty", "empty.avi", L"", false, "", ""},
+        TitleCase{"equal to the whole file name", "full.avi", L"full.avi", true, "full", ".avi"},
+        TitleCase{"several dots", "movie.part1.avi", L"Movie", true, "movie.part1", ".avi"},
+        TitleCase{"no extension", "readme", L"Read me", true, "readme", ""},
+        TitleCase{"a file named .avi", ".avi", L"X", true, "", ".avi"},
+        TitleCase{"not a video", "data.bin", L"Data", true, "data", ".bin"},
+        TitleCase{"not trimmed", "trail.mp4", L"trail ", true, "trail", ".mp4"}));
+
+TEST_F(ScannerTest, AsksTheShellThreeCallsWithTheirArgumentTypes) {
+    const std::string path = File("clip.avi", L"A title");
+    Scan(path, 2);
+
+    ASSERT_EQ(shell_.calls.size(), 3u);
+    EXPECT_EQ(shell_.calls[0].method, "NameSpace");
+    EXPECT_EQ(shell_.calls[0].types, std::vector<VARTYPE>{VT_BSTR});
+    EXPECT_EQ(shell_.calls[0].text, Wide(root_));  // the folder, ending in its separator
+    EXPECT_EQ(shell_.calls[1].method, "ParseName");
+    EXPECT_EQ(shell_.calls[1].types, std::vector<VARTYPE>{VT_BSTR});
+    EXPECT_EQ(shell_.calls[1].text, L"clip.avi");
+    EXPECT_EQ(shell_.calls[2].method, "GetDetailsOf");
+    EXPECT_EQ(shell_.calls[2].types, (std::vector<VARTYPE>{VT_BYREF | VT_VARIANT, VT_I4}));
+    EXPECT_EQ(shell_.calls[2].text, Wide(path));
+    EXPECT_EQ(shell_.calls[2].column, kClassicTitleColumn);
+    EXPECT_EQ(Rows(), std::vector<Row>{Listed("", "clip", ".avi", "A title")});
+}
+
+struct ColumnCase {
+    const char* what;
+    int columnCount, titleColumn, asked;
+};
+
+void PrintTo(const ColumnCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class TitleColumnTest : public ScannerTest, public ::testing::WithParamInterface<ColumnCase> {};
+
+TEST_P(TitleColumnTest, AsksForTheColumnThatCarriesTheTitle) {
+    const ColumnCase& c = GetParam();
+    shell_.columnCount = c.columnCount;
+    shell_.titleColumn = c.titleColumn;
+    Scan(File("a.avi", L"T"), 2);
+    ASSERT_EQ(shell_.CallsOf("GetDetailsOf").size(), 1u);
+    EXPECT_EQ(shell_.CallsOf("GetDetailsOf")[0].column, c.asked);
+    EXPECT_EQ(Rows().size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Columns, TitleColumnTest,
+                         ::testing::Values(ColumnCase{"folder is no shell folder", 0, -1, 10},
+                                           ColumnCase{"Title where Windows 7 has it", 40, 21, 21},
+                                           ColumnCase{"Title in column 10", 40, 10, 10},
+                                           ColumnCase{"Title in column 0", 5, 0, 0},
+                                           ColumnCase{"no Title column", 40, -1, 10}));
+
+TEST_F(ScannerTest, NoFolderOrItemObjectMeansNoTitle) {
+    const std::string path = File("a.avi", L"T");
+    shell_.noItemObject = true;
+    Scan(path, 2);
+    shell_.noItemObject = false;
+    shell_.noFolderObject = true;
+    Scan(path, 2);
+    EXPECT_TRUE(Rows().empty());
+    // The folder would have answered the column's header for no item.
+    EXPECT_TRUE(shell_.CallsOf("GetDetailsOf").empty());
+    EXPECT_EQ(shell_.CallsOf("ParseName").size(), 1u);
+}
+
+TEST_F(ScannerTest, DroppedFileIsExaminedWhateverTheLimit) {
+    const std::string path = File("dropped.avi", L"T");
+    Scan(path, 0);
+    ScanPath(ScanTarget{list_, [] { return 0; }}, path, 7);
+    EXPECT_EQ(Rows().size(), 2u);
+    EXPECT_EQ(limitAsked_, 0);
+}
+
+TEST_F(ScannerTest, MissingPathsDoNothing) {
+    Scan(root_ + "nothing-here.avi", 2);
+    Scan(root_ + "no-folder\\", 2);
+    Dir("empty");
+    Scan(root_ + "empty", 2);
+    EXPECT_TRUE(Rows().empty());
+    EXPECT_TRUE(shell_.calls.empty());
+}
+
+// --- walking folders ---------------------------------------------------------------------
+
+struct LimitCase {
+    int limit;
+    std::vector<std::string> examined;  // folders (below D) whose files get rows
+};
+
+void PrintTo(const LimitCase& c, std::ostream* os) {
+    *os << "limit " << c.limit;
+}
+
+class DepthLimitTest : public ScannerTest, public ::testing::WithParamInterface<LimitCase> {};
+
+// D holds S holds T holds U, one titled file on every level.
+TEST_P(DepthLimitTest, ListsSubFoldersDownToLimitPlusOneLevels) {
+    const LimitCase& c = GetParam();
+    const std::vector<std::string> levels = {"D\\", "D\\S\\", "D\\S\\T\\", "D\\S\\T\\U\\"};
+    for (size_t i = 0; i < levels.size(); ++i) {
+        Dir(levels[i].substr(0, levels[i].size() - 1));
+        File(levels[i] + "f" + std::to_string(i) + ".avi", L"title " + std::to_wstring(i));
+    }
+    Scan(root_ + "D", c.limit);
+
+    std::vector<Row> expected;
+    for (size_t i = 0; i < levels.size(); ++i)
+        if (std::find(c.examined.begin(), c.examined.end(), levels[i]) != c.examined.end())
+            expected.push_back(
+                Listed(levels[i], "f" + std::to_string(i), ".avi", "title " + std::to_string(i)));
+    EXPECT_EQ(Sorted(Rows()), Sorted(expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, DepthLimitTest,
+    ::testing::Values(LimitCase{0, {"D\\", "D\\S\\"}}, LimitCase{1, {"D\\", "D\\S\\", "D\\S\\T\\"}},
+                      LimitCase{2, {"D\\", "D\\S\\", "D\\S\\T\\", "D\\S\\T\\U\\"}}));
+
+TEST_F(ScannerTest, FolderNamedLikeAFileIsWalkedAsAFolder) {
+    Dir("D");
+    Dir("D\\clip.avi");
+    Dir("D\\S");
+    Dir("D\\S\\deep.avi");
+    File("D\\clip.avi\\inner.avi", L"inner title");
+    File("D\\S\\deep.avi\\deeper.avi", L"deeper title");
+    Scan(root_ + "D", 0);
+    // D's own sub-folders are entered at limit 0; one level further is not.
+    EXPECT_EQ(Rows(), std::vector<Row>{Listed("D\\clip.avi\\", "inner", ".avi", "inner title")});
+    for (const FakeCall& call : shell_.CallsOf("ParseName"))
+        EXPECT_NE(call.text, L"clip.avi");
+}
+
+TEST_F(ScannerTest, HiddenAndSystemFilesAreExamined) {
+    Dir("D");
+    const std::string hidden = File("D\\hidden.avi", L"H");
+    const std::string system = File("D\\system.avi", L"S");
+    ASSERT_TRUE(::SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(::SetFileAttributesA(system.c_str(), FILE_ATTRIBUTE_SYSTEM));
+    Scan(root_ + "D", 2);
+    EXPECT_EQ(Sorted(Rows()),
+              Sorted({Listed("D\\", "hidden", ".avi", "H"), Listed("D\\", "system", ".avi", "S")}));
+}
+
+TEST_F(ScannerTest, FilesDatedOutsideTheDosRangeAreNeverExamined) {
+    Dir("D");
+    File("D\\ok.avi", L"fine");
+    struct {
+        const char* name;
+        FILETIME time;
+    } dated[] = {{"D\\old.avi", FileTimeOf(1970, 1, 2)}, {"D\\future.avi", FileTimeOf(2110, 6, 1)}};
+    for (auto& d : dated) {
+        const std::string path = File(d.name, L"never");
+        HANDLE h = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        ASSERT_TRUE(::SetFileTime(h, nullptr, nullptr, &d.time));
+        ::CloseHandle(h);
+        WIN32_FILE_ATTRIBUTE_DATA attrs = {};
+        ASSERT_TRUE(::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &attrs));
+        ASSERT_EQ(::CompareFileTime(&attrs.ftLastWriteTime, &d.time), 0)
+            << "the file system did not keep the time stamp of " << d.name;
+    }
+    Scan(root_ + "D", 2);
+    Scan(root_ + "D\\old.avi", 2);  // dropped directly too
+    Scan(root_ + "D\\future.avi", 2);
+    EXPECT_EQ(Rows(), std::vector<Row>{Listed("D\\", "ok", ".avi", "fine")});
+    EXPECT_EQ(shell_.shellsCreated, 1);
+}
+
+TEST_F(ScannerTest, TrailingSeparatorIsNotDoubled) {
+    Dir("D");
+    File("D\\a.avi", L"T");
+    Scan(root_ + "D\\", 2);
+    ASSERT_EQ(shell_.CallsOf("NameSpace").size(), 1u);
+    EXPECT_EQ(shell_.CallsOf("NameSpace")[0].text, Wide(root_ + "D\\"));
+    EXPECT_EQ(Rows(), std::vector<Row>{Listed("D\\", "a", ".avi", "T")});
+}
+
+TEST_F(ScannerTest, DriveRootIsListedWithoutASecondSeparator) {
+    // The root of the system drive, with a titled file of this test in it. Under Wine the
+    // drive is the prefix's own and writable; the walk also lists its direct sub-folders, whose
+    // files the fake answers without a title.
+    char windows[MAX_PATH] = {};
+    ASSERT_GT(::GetWindowsDirectoryA(windows, MAX_PATH), 2u);
+    const std::string drive = std::string(windows, 2) + "\\";
+    const std::string name = "qm-root-" + std::to_string(::GetCurrentProcessId()) + ".avi";
+    const std::string path = drive + name;
+    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) GTEST_SKIP() << "cannot write a file into " << drive;
+    ::CloseHandle(h);
+    shell_.titles[Wide(path)] = L"At the root";
+    Scan(drive, 0);
+    ::DeleteFileA(path.c_str());
+
+    EXPECT_EQ(Rows(), (std::vector<Row>{Row{"At the root",
+                                            "qm-root-" + std::to_string(::GetCurrentProcessId()),
+                                            ".avi", drive, true}}));
+    bool sawRoot = false;
+    for (const FakeCall& call : shell_.CallsOf("NameSpace")) {
+        EXPECT_EQ(call.text.find(L"\\\\"), std::wstring::npos) << WideToAnsi(call.text.c_str());
+        sawRoot = sawRoot || call.text == Wide(drive);
+    }
+    EXPECT_TRUE(sawRoot);
+}
+
+TEST_F(ScannerTest, SameFolderDroppedTwiceIsListedTwice) {
+    Dir("D");
+    File("D\\a.avi", L"A");
+    Scan(root_ + "D", 2);
+    Scan(root_ + "D", 2);
+    const Row a = Listed("D\\", "a", ".avi", "A");
+    EXPECT_EQ(Rows(), (std::vector<Row>{a, a}));
+}
+
+TEST_F(ScannerTest, ColumnsWidenToFitAndNeverNarrow) {
+    Dir("a-folder-whose-name-is-long-enough-to-widen-the-folder-column");
+    const std::string folderRel = "a-folder-whose-name-is-long-enough-to-widen-the-folder-column\\";
+    const std::string longName = "a-rather-long-file-name-for-the-name-column.avi";
+    const std::string longTitle = "A long title that is wider than the first column";
+    Scan(File(folderRel + longName, Wide(longTitle)), 2);
+    Scan(File(folderRel + "b.avi", L"Short"), 2);
+
+    ASSERT_EQ(Rows().size(), 2u);
+    EXPECT_EQ(list_.ColumnWidth(0), list_.TextWidth(longTitle) + 30);
+    EXPECT_EQ(list_.ColumnWidth(1), list_.TextWidth(longName) + 10);
+    EXPECT_EQ(list_.ColumnWidth(2), 50);
+    EXPECT_EQ(list_.ColumnWidth(3), list_.TextWidth(root_ + folderRel) + 10);
+}
+
+// --- failures ----------------------------------------------------------------------------
+
+struct FailureCase {
+    const char* what;
+    std::string method;  // "create" fails the creation of the shell object
+    HRESULT code;
+    std::wstring description;
+};
+
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class ShellFailureTest : public ScannerTest, public ::testing::WithParamInterface<FailureCase> {};
+
+// The third file's examination fails: the error leaves the scan once, after the rows of the
+// files before it, with every object released and every listing closed.
+TEST_P(ShellFailureTest, RaisesOnceAndKeepsEarlierRows) {
+    const FailureCase& c = GetParam();
+    Dir("D");
+    Dir("D\\S");
+    for (const char* name : {"D\\a.avi", "D\\b.avi", "D\\S\\c.avi", "D\\S\\d.avi", "D\\S\\e.avi"})
+        File(name, L"title");
+    int created = 0;
+    if (c.method == "create") {
+        SetShellObjectFactory([&]() -> ComPtr<IDispatch> {
+            if (++created == 3) throw ComError(c.code);
+            return shell_.NewShell();
+        });
+    } else {
+        // Fail the third file, whichever the listing gives third.
+        SetShellObjectFactory([&] {
+            if (++created == 3) shell_.failure = FakeFailure{c.method, L"", c.code, c.description};
+            return shell_.NewShell();
+        });
+    }
+    DWORD handlesBefore = 0, handlesAfter = 0;
+    ASSERT_TRUE(::GetProcessHandleCount(::GetCurrentProcess(), &handlesBefore));
+
+    int raised = 0;
+    try {
+        Scan(root_ + "D", 2);
+    } catch (const ComError& e) {
+        ++raised;
+        EXPECT_EQ(e.Code(), c.code);
+        if (!c.description.empty()) {
+            EXPECT_EQ(e.Message(), c.description);
+        }
+    }
+    EXPECT_EQ(raised, 1);
+    ASSERT_TRUE(::GetProcessHandleCount(::GetCurrentProcess(), &handlesAfter));
+    EXPECT_EQ(handlesAfter, handlesBefore) << "a folder listing was left open";
+
+    // Two files were examined in full before the failure, and nothing was asked after it.
+    EXPECT_EQ(Rows().size(), 2u);
+    EXPECT_EQ(shell_.CallsOf("GetDetailsOf").size(), c.method == "GetDetailsOf" ? 3u : 2u);
+    if (c.method != "create") {
+        EXPECT_EQ(shell_.calls.back().method, c.method);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, ShellFailureTest,
+    ::testing::Values(FailureCase{"creation", "create", REGDB_E_CLASSNOTREG, L""},
+                      FailureCase{"NameSpace", "NameSpace", E_ACCESSDENIED, L""},
+                      FailureCase{"ParseName", "ParseName", E_FAIL, L"No such item"},
+                      FailureCase{"GetDetailsOf", "GetDetailsOf", E_NOTIMPL,
+                                  L"Details are not available"}));
+
+// --- texts in the ANSI code page ---------------------------------------------------------
+
+TEST_F(ScannerTest, JapaneseNamesAndTitlesRoundTripAsShiftJis) {
+    if (::GetACP() != 932) GTEST_SKIP() << "needs the Japanese ANSI code page";
+    // ソ and 表 end in the byte 0x5C, the value of "\".
+    const std::wstring folder = Wide(root_) + L"\u30BD\u30D5\u30C8";  // ソフト
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring file = folder + L"\\\u8868\u793A.avi";  // 表示.avi
+    HANDLE h = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    ::CloseHandle(h);
+    shell_.titles[file] = L"\u4E88\u5B9A\u8868";  // 予定表
+
+    Scan(WideToAnsi(folder.c_str()), 2);
+
+    const std::string soft = "\x83\x5C\x83\x74\x83\x67";
+    EXPECT_EQ(Rows(), (std::vector<Row>{Row{"\x97\x5C\x92\xE8\x95\x5C", "\x95\x5C\x8E\xA6", ".avi",
+                                            root_ + soft + "\\", true}}));
+    ASSERT_EQ(shell_.CallsOf("ParseName").size(), 1u);
+    EXPECT_EQ(shell_.CallsOf("NameSpace")[0].text, folder + L"\\");
+    EXPECT_EQ(shell_.CallsOf("ParseName")[0].text, L"\u8868\u793A.avi");
+}
+
+TEST_F(ScannerTest, TitleCharactersTheCodePageLacksArriveReplaced) {
+    const std::string path = File("movie.avi", L"");
+    // Japanese in a Western code page, or a Hangul syllable in the Japanese one.
+    const bool japanese = ::GetACP() == 932;
+    shell_.titles[Wide(path)] = japanese ? L"\uD55C" : L"\u65E5\u672C";
+    Scan(path, 2);
+    EXPECT_EQ(Rows(), std::vector<Row>{Listed("", "movie", ".avi", japanese ? "?" : "??")});
+}
+
+// --- the seam and the system's shell object ----------------------------------------------
+
+TEST_F(ScannerTest, SystemShellProbeFindsWhetherTheTitleCanBeAsked) {
+    // Wine's Shell.Application answers NameSpace and ParseName but not GetDetailsOf.
+    EXPECT_EQ(SystemShellAnswersTitle(), !RunningUnderWine());
+    if (!RunningUnderWine()) return;
+
+    ComPtr<IDispatch> shell = CreateSystemShellObject();
+    const std::string path = File("probe.avi");
+    Variant arg, folder, item;
+    arg->vt = VT_BSTR;
+    arg->bstrVal = ::SysAllocString(Wide(root_).c_str());
+    InvokeMethod(shell.Get(), L"NameSpace", arg.Get(), 1, folder.Get());
+    ASSERT_EQ(folder->vt, VT_DISPATCH);
+    arg.Clear();
+    arg->vt = VT_BSTR;
+    arg->bstrVal = ::SysAllocString(L"probe.avi");
+    InvokeMethod(folder->pdispVal, L"ParseName", arg.Get(), 1, item.Get());
+    ASSERT_EQ(item->vt, VT_DISPATCH);
+    EXPECT_THROW(ReadShellTitle(shell.Get(), root_, "probe.avi"), ComError);
+}
+
+TEST_F(ScannerTest, DefaultShellObjectAnswersUnderThisSystem) {
+    ResetShellObjectFactory();
+    const std::string path = File("plain.txt");
+    ComPtr<IDispatch> shell = CreateShellObject();
+    ASSERT_TRUE(shell);
+#if defined(__has_include) && __has_include("win/TitleShell.h")
+    const bool answers = true;  // the built-in title shell stands in where the system's cannot
+#else
+    const bool answers = SystemShellAnswersTitle();
+#endif
+    if (answers) {
+        EXPECT_EQ(ReadShellTitle(shell.Get(), root_, "plain.txt"), "");
+    } else {
+        EXPECT_THROW(ReadShellTitle(shell.Get(), root_, "plain.txt"), ComError);
+    }
+}
+
+}  // namespace
+}  // namespace qm::win::test
