@@ -273,9 +273,15 @@ class MatroskaReader {
         for (std::size_t i = 0; i < targets_.size(); ++i) {
             const SeekTarget target = targets_[i];
             if (Visited(target.pos)) continue;
+            // An entry is a hint: one that leads to no element of its kind is left alone, so
+            // a stale SeekHead cannot cost the title found on the way. A failing medium still
+            // ends the read.
             Element e;
-            if (!ReadHeader(target.pos, segmentEnd_, e)) return false;
-            if (e.id != target.id || e.unknownSize) continue;  // a stale entry
+            if (!ReadHeader(target.pos, segmentEnd_, e)) {
+                if (failure_ == ReadStatus::IoError) return false;
+                continue;
+            }
+            if (e.id != target.id || e.unknownSize) continue;
             if (!ReadLevel1(target.pos, e)) return false;
         }
         return true;

@@ -1,0 +1,272 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "media/Readers.h"
+#include "media/builders_ebml.h"
+
+namespace qm::media::test {
+namespace {
+
+using namespace ebml;
+
+struct MkvCase {
+    const char* name;
+    Bytes file;
+    ReadStatus status;
+    std::u16string title;
+};
+
+std::ostream& operator<<(std::ostream& os, const MkvCase& c) {
+    return os << c.name;
+}
+
+class MatroskaLayoutTest : public testing::TestWithParam<MkvCase> {};
+
+TEST_P(MatroskaLayoutTest, ReadsTheShellTitle) {
+    const MkvCase& c = GetParam();
+    const TitleResult r = tu::Run(ReadMatroskaTitle, c.file);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.title, c.title);
+}
+
+Bytes Plain(std::vector<Child> children) {
+    return File(SegmentPayload(children, {}));
+}
+
+Bytes Seeking(std::vector<Child> children, std::vector<std::uint32_t> seekTo = {kInfo, kTags}) {
+    return File(SegmentPayload(children, seekTo));
+}
+
+Bytes TagWith(std::string_view targets, std::string_view title) {
+    return Tags(Tag(targets, SimpleTag("TITLE", title)));
+}
+
+const Child kInfoChild{kInfo, Info("Info title")};
+const Child kTracksChild{kTracks, Tracks()};
+const Child kClusters{kCluster, Cat({Cluster(200), Cluster(300)})};
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, MatroskaLayoutTest,
+    testing::Values(
+        MkvCase{"InfoTitle", Plain({kInfoChild, kTracksChild, kClusters}), ReadStatus::Found,
+                u"Info title"},
+        MkvCase{"WebmInfoTitle",
+                File(SegmentPayload({kInfoChild, kTracksChild, kClusters}, {}), "webm"),
+                ReadStatus::Found, u"Info title"},
+        MkvCase{"JapaneseInfoTitle", Plain({{kInfo, Info("日本語のタイトル")}}),
+                ReadStatus::Found, u"日本語のタイトル"},
+        MkvCase{"SegmentTagWinsOverInfo",
+                Plain({kInfoChild, kTracksChild, {kTags, SegmentTitleTag("Tag title")}, kClusters}),
+                ReadStatus::Found, u"Tag title"},
+        MkvCase{"TagsAfterClustersThroughSeekHead",
+                Seeking({kInfoChild, kTracksChild, kClusters, {kTags, SegmentTitleTag("Late")}}),
+                ReadStatus::Found, u"Late"},
+        MkvCase{"TagsAfterClustersWithoutSeekHead",
+                Plain({kInfoChild, kTracksChild, kClusters, {kTags, SegmentTitleTag("Late")}}),
+                ReadStatus::Found, u"Info title"},
+        MkvCase{"InfoAfterClustersThroughSeekHead",
+                Seeking({kTracksChild, kClusters, kInfoChild}), ReadStatus::Found,
+                u"Info title"},
+        MkvCase{"TrackTagIgnored",
+                Plain({kInfoChild, {kTags, TagWith(Uint(kTagTrackUid, 0x1234), "Track")}}),
+                ReadStatus::Found, u"Info title"},
+        MkvCase{"ChapterTagIgnored",
+                Plain({kInfoChild, {kTags, TagWith(Uint(kTagChapterUid, 7), "Chapter")}}),
+                ReadStatus::Found, u"Info title"},
+        MkvCase{"ZeroUidMeansWholeSegment",
+                Plain({kInfoChild, {kTags, TagWith(Uint(kTagTrackUid, 0), "Zero")}}),
+                ReadStatus::Found, u"Zero"},
+        MkvCase{"TargetTypeFiftyIsSegment",
+                Plain({kInfoChild, {kTags, TagWith(Uint(kTargetTypeValue, 50), "Fifty")}}),
+                ReadStatus::Found, u"Fifty"},
+        MkvCase{"TargetTypeThirtyIgnored",
+                Plain({kInfoChild, {kTags, TagWith(Uint(kTargetTypeValue, 30), "Thirty")}}),
+                ReadStatus::Found, u"Info title"},
+        MkvCase{"TrackTagBeforeSegmentTag",
+                Plain({kInfoChild,
+                       {kTags, Tags(Cat({Tag(Uint(kTagTrackUid, 9), SimpleTag("TITLE", "Track")),
+                                         Tag("", SimpleTag("TITLE", "Segment"))}))}}),
+                ReadStatus::Found, u"Segment"},
+        MkvCase{"TargetsAfterSimpleTag",
+                Plain({kInfoChild, {kTags, Tags(El(kTag, Cat({SimpleTag("TITLE", "Track"),
+                                                              El(kTargets, Uint(kTagTrackUid, 9))})))}}),
+                ReadStatus::Found, u"Info title"},
+        MkvCase{"TagNameAnyCase",
+                Plain({kInfoChild, {kTags, Tags(Tag("", SimpleTag("title", "Lower")))}}),
+                ReadStatus::Found, u"Lower"},
+        MkvCase{"TagStringBeforeTagName",
+                Plain({{kTags, Tags(Tag("", El(kSimpleTag, Cat({El(kTagString, "Swapped"),
+                                                                El(kTagName, "TITLE")}))))}}),
+                ReadStatus::Found, u"Swapped"},
+        MkvCase{"NestedTitleIgnored",
+                Plain({kInfoChild,
+                       {kTags, Tags(Tag("", El(kSimpleTag, Cat({El(kTagName, "ARTIST"),
+                                                                El(kTagString, "A"),
+                                                                SimpleTag("TITLE", "Nested")}))))}}),
+                ReadStatus::Found, u"Info title"},
+        MkvCase{"EmptyTagTitleFallsBackToInfo",
+                Plain({kInfoChild, {kTags, SegmentTitleTag("")}}), ReadStatus::Found,
+                u"Info title"},
+        MkvCase{"NoTitleAnywhere",
+                Plain({{kInfo, InfoWithoutTitle()}, kTracksChild, {kTags, Tags(Tag("", SimpleTag("ARTIST", "A")))}}),
+                ReadStatus::NoTitle, u""},
+        MkvCase{"UnknownSizeSegment",
+                Cat({Header(), Unknown(kSegment, Cat({Info("Open"), Tracks(), Cluster(50)}))}),
+                ReadStatus::Found, u"Open"},
+        MkvCase{"UnknownSizeClusterThenTagsThroughSeekHead",
+                Seeking({kInfoChild, {kCluster, Unknown(kCluster, Cluster(40))},
+                         {kTags, SegmentTitleTag("After live")}}),
+                ReadStatus::Found, u"After live"},
+        MkvCase{"UnknownSizeClusterWithoutSeekHead",
+                Plain({kInfoChild, {kCluster, Unknown(kCluster, Cluster(40))},
+                       {kTags, SegmentTitleTag("Unreached")}}),
+                ReadStatus::Found, u"Info title"},
+        MkvCase{"VoidBeforeSegmentAndCrcInside",
+                Cat({Header(), El(kVoid, Bytes(10, '\0')),
+                     El(kSegment, Cat({El(kVoid, Bytes(3, '\0')),
+                                       El(kInfo, Cat({El(kCrc32, "abcd"), El(kTitle, "Void")}))}))}),
+                ReadStatus::Found, u"Void"},
+        MkvCase{"ChainedSeekHeads",
+                [] {
+                    // The first SeekHead names only a second one at the end, which names Tags.
+                    const Bytes tags = SegmentTitleTag("Chained");
+                    const Bytes clusters = Cluster(100);
+                    Bytes second;
+                    const auto firstFor = [](std::uint64_t pos) {
+                        Bytes p;
+                        PutBE(p, pos, 8);
+                        return El(kSeekHead, El(kSeek, Cat({El(kSeekId, Id(kSeekHead)),
+                                                            El(kSeekPosition, p)})));
+                    };
+                    const std::size_t firstSize = firstFor(0).size();
+                    const std::uint64_t tagsPos = firstSize + clusters.size();
+                    Bytes p;
+                    PutBE(p, tagsPos, 8);
+                    second = El(kSeekHead, El(kSeek, Cat({El(kSeekId, Id(kTags)),
+                                                          El(kSeekPosition, p)})));
+                    return File(Cat({firstFor(tagsPos + tags.size()), clusters, tags, second}));
+                }(),
+                ReadStatus::Found, u"Chained"},
+        MkvCase{"StaleSeekEntryIgnored",
+                // The entry for Tags points at the Tracks element instead (19 + 34).
+                File(Cat({El(kSeekHead, El(kSeek, Cat({El(kSeekId, Id(kTags)),
+                                                       El(kSeekPosition, "\x35")}))),
+                          Info("Info title"), Tracks()})),
+                ReadStatus::Found, u"Info title"},
+        MkvCase{"SeekEntryIntoAnElementIgnored",
+                File(Cat({El(kSeekHead, El(kSeek, Cat({El(kSeekId, Id(kTags)),
+                                                       El(kSeekPosition, "\x16")}))),
+                          Info("Info title"), Tracks()})),
+                ReadStatus::Found, u"Info title"},
+        MkvCase{"SeekEntryPastTheEndIgnored",
+                File(Cat({El(kSeekHead, El(kSeek, Cat({El(kSeekId, Id(kTags)),
+                                                       El(kSeekPosition, "\x7F\xFF\xFF")}))),
+                          Info("Info title")})),
+                ReadStatus::Found, u"Info title"},
+        MkvCase{"SegmentLongerThanFile",
+                Cat({Header(), Id(kSegment), Size(100000), Info("Cut short"), Cluster(20)}),
+                ReadStatus::Found, u"Cut short"},
+        MkvCase{"DocTypeAbsentMeansMatroska",
+                Cat({El(kEbml, Uint(0x4286, 1)), El(kSegment, Info("No doctype"))}),
+                ReadStatus::Found, u"No doctype"},
+        MkvCase{"OtherDocType", File(Info("x"), "notmkv"), ReadStatus::NotThisFormat, u""},
+        MkvCase{"NoSegment", Header(), ReadStatus::NoTitle, u""},
+        MkvCase{"NotEbml", Bytes("\x1A\x45\xDF\xA4 not quite"), ReadStatus::NotThisFormat, u""},
+        MkvCase{"Empty", Bytes(), ReadStatus::NotThisFormat, u""}),
+    [](const testing::TestParamInfo<MkvCase>& info) { return info.param.name; });
+
+INSTANTIATE_TEST_SUITE_P(
+    Malformed, MatroskaLayoutTest,
+    testing::Values(
+        MkvCase{"IdLongerThanFourBytes",
+                File(Cat({Info("T"), Bytes("\x08\x11\x22\x33\x44\x81\x00", 7)})),
+                ReadStatus::Malformed, u""},
+        MkvCase{"SizeWithoutMarker", File(Cat({Id(kInfo), Bytes(1, '\0'), Bytes(8, 'x')})),
+                ReadStatus::Malformed, u""},
+        MkvCase{"ChildLongerThanParent",
+                File(El(kInfo, Cat({Id(kTitle), Size(50), Bytes("short")}))),
+                ReadStatus::Malformed, u""},
+        MkvCase{"HugeEightByteSize",
+                File(Cat({Id(kInfo), Size(0x00FFFFFFFFFFFFFEull, 8), Bytes(20, '\0')})),
+                ReadStatus::Malformed, u""},
+        MkvCase{"UnknownSizeInfo", File(Unknown(kInfo, El(kTitle, "T"))), ReadStatus::Malformed,
+                u""},
+        MkvCase{"UidLongerThanEightBytes",
+                Plain({{kTags, Tags(Tag(El(kTagTrackUid, Bytes(9, '\1')), SimpleTag("TITLE", "x")))}}),
+                ReadStatus::Malformed, u""},
+        MkvCase{"HugeEbmlHeader", Cat({El(kEbml, Bytes(5000, '\0')), El(kSegment, Info("T"))}),
+                ReadStatus::Malformed, u""},
+        MkvCase{"TooManyChildren",
+                [] {
+                    Bytes voids;
+                    for (int i = 0; i < 5000; ++i) voids += El(kVoid, "");
+                    return File(El(kInfo, Cat({voids, El(kTitle, "T")})));
+                }(),
+                ReadStatus::Malformed, u""},
+        MkvCase{"TwentyLevelSimpleTagNest",
+                [] {
+                    Bytes inner = SimpleTag("TITLE", "Deep");
+                    for (int i = 0; i < 20; ++i) inner = El(kSimpleTag, Cat({El(kTagName, "X"), inner}));
+                    return Plain({kInfoChild, {kTags, Tags(Tag("", inner))}});
+                }(),
+                ReadStatus::Found, u"Info title"},
+        MkvCase{"SeekHeadsPointingAtEachOther",
+                [] {
+                    // Two SeekHeads that name each other and nothing else.
+                    const auto head = [](std::uint64_t pos) {
+                        Bytes p;
+                        PutBE(p, pos, 8);
+                        return El(kSeekHead, El(kSeek, Cat({El(kSeekId, Id(kSeekHead)),
+                                                            El(kSeekPosition, p)})));
+                    };
+                    const Bytes middle = Cat({Info("Loop"), Cluster(20)});
+                    const std::uint64_t second = head(0).size() + middle.size();
+                    return File(Cat({head(second), middle, head(0)}));
+                }(),
+                ReadStatus::Found, u"Loop"}),
+    [](const testing::TestParamInfo<MkvCase>& info) { return info.param.name; });
+
+TEST(MatroskaReader, ClustersAreNotRead) {
+    std::vector<std::uint64_t> read;
+    for (const std::size_t clusterBytes : {std::size_t{1000}, std::size_t{1} << 22}) {
+        const Bytes file = Seeking({kInfoChild,
+                                    kTracksChild,
+                                    {kCluster, Cluster(clusterBytes)},
+                                    {kTags, SegmentTitleTag("Late")}});
+        MemorySource src(file.data(), file.size());
+        ASSERT_EQ(ReadMatroskaTitle(src, DecodeCp1252).title, u"Late");
+        read.push_back(src.BytesRead());
+    }
+    EXPECT_EQ(read[0], read[1]);
+    EXPECT_LT(read[1], 1000u);
+}
+
+TEST(MatroskaReader, MediumFailureIsIoError) {
+    const Bytes file = Seeking({kInfoChild, kClusters, {kTags, SegmentTitleTag("Late")}});
+    FailingSource src(file, file.size() - 20);
+    EXPECT_EQ(ReadMatroskaTitle(src, DecodeCp1252).status, ReadStatus::IoError);
+}
+
+TEST(MatroskaReader, EveryPrefixReadsSafely) {
+    const std::vector<std::pair<std::string, Bytes>> samples = {
+        {"info", Plain({{kInfo, Info("Title")}, kTracksChild, kClusters})},
+        {"tags_seek",
+         Seeking(
+             {{kInfo, Info("Title")}, kTracksChild, kClusters, {kTags, SegmentTitleTag("Title")}})},
+        {"unknown_sizes",
+         Cat({Header("webm"),
+              Unknown(kSegment, Cat({Info("Title"), Tracks(), Unknown(kCluster, Cluster(9))}))})},
+        {"track_tag",
+         Plain({{kInfo, Info("Title")}, {kTags, TagWith(Uint(kTagTrackUid, 5), "Other")}})},
+    };
+    WriteSeedsIfAsked("mkv", samples);
+    for (const auto& [name, file] : samples) {
+        SCOPED_TRACE(name);
+        ExpectTruncationsSafe(ReadMatroskaTitle, file, u"Title");
+    }
+}
+
+}  // namespace
+}  // namespace qm::media::test
