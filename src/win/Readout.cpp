@@ -5,6 +5,7 @@
 
 #include "core/DateTime.h"
 #include "core/PathPieces.h"
+#include "win/App.h"
 #include "win/FileSystem.h"
 
 namespace qm::win {
@@ -58,6 +59,7 @@ ProcessStatusBinding& Binding() {
 
 struct SeparatorState {
     bool loaded = false;
+    bool following = false;  // re-read on every settings broadcast
     Separators value;
 };
 
@@ -208,6 +210,10 @@ void LoadSeparators() {
     SeparatorState& state = SeparatorsInUse();
     state.value = ReadSeparators(::GetThreadLocale());
     state.loaded = true;
+    if (!state.following) {
+        App().OnSettingChange(&ReloadSeparators);
+        state.following = true;
+    }
 }
 
 void ReloadSeparators() {

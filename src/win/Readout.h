@@ -85,9 +85,10 @@ LibraryLoader SetProcessStatusLoader(LibraryLoader loader);
 // setting; "," and "." where the locale cannot be queried.
 Separators ReadSeparators(LCID locale);
 
-// The separators the readout writes with. Read from the thread's locale the first time they are
-// needed (or by LoadSeparators at start-up); ReloadSeparators reads them again from the user's
-// default locale and is the answer to a settings broadcast (WM_SETTINGCHANGE).
+// The separators the readout writes with. LoadSeparators reads them from the thread's locale
+// (call it at start-up; otherwise the first use does) and from then on every settings broadcast
+// the application receives (WM_SETTINGCHANGE) runs ReloadSeparators, which reads them again from
+// the user's default locale.
 const Separators& CurrentSeparators();
 void LoadSeparators();
 void ReloadSeparators();

@@ -8,6 +8,7 @@
 #include <cctype>
 #include <string>
 
+#include "win/App.h"
 #include "win/Readout.h"
 
 namespace qm::win {
@@ -281,14 +282,16 @@ class UserLocaleSetting {
     std::string value_;
 };
 
-TEST(SeparatorsTest, ReloadReadsTheUserSettingsAgain) {
+TEST(SeparatorsTest, SettingsBroadcastReadsTheUserSettingsAgain) {
+    App().Initialize(::GetModuleHandleW(nullptr));
+    ASSERT_NE(App().OwnerWindow(), nullptr);
     UserLocaleSetting setting(LOCALE_STHOUSAND);
     LoadSeparators();
     const char before = CurrentSeparators().thousand;
     ASSERT_NE(before, '\'');
     if (!setting.Set("'")) GTEST_SKIP() << "the user's thousands separator cannot be changed here";
     EXPECT_EQ(CurrentSeparators().thousand, before) << "kept until the settings broadcast";
-    ReloadSeparators();
+    ::SendMessageW(App().OwnerWindow(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"intl"));
     EXPECT_EQ(CurrentSeparators().thousand, '\'');
     EXPECT_EQ(ComposeReadout(DistinctFigures(), CurrentSeparators())[kPageFaultLine],
               "Page Fault:1'234'567");
