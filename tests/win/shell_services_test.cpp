@@ -1,0 +1,397 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <objidl.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "win/ComError.h"
+#include "win/FileSystem.h"
+#include "win/Raii.h"
+#include "win/ShellServices.h"
+
+namespace qm::win {
+namespace {
+
+// "表" in Shift-JIS is 95 5C: its trail byte has the value of "\".
+const std::string kHyou = "\x95\x5C";
+// "データ" in Shift-JIS.
+const std::string kData = "\x83\x66\x81\x5B\x83\x5E";
+
+bool Cp932() {
+    return ::GetACP() == 932;
+}
+
+class ComApartment {
+  public:
+    ComApartment() : hr_(::CoInitialize(nullptr)) {}
+    ~ComApartment() {
+        if (SUCCEEDED(hr_)) ::CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+  private:
+    HRESULT hr_;
+};
+
+// A fresh folder under the temp folder, removed with everything in it at the end.
+class TempFolder {
+  public:
+    TempFolder() {
+        char base[MAX_PATH + 1] = {};
+        ::GetTempPathA(MAX_PATH, base);
+        path_ = std::string(base) + "qm_shell_" + std::to_string(::GetCurrentProcessId()) + "_" +
+                std::to_string(counter_++);
+        ::CreateDirectoryA(path_.c_str(), nullptr);
+    }
+    ~TempFolder() { Remove(path_, 0); }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& Path() const { return path_; }
+
+  private:
+    static void Remove(const std::string& folder, int depth) {
+        if (depth < 8) {
+            FolderListing listing(folder + "\\*.*");
+            for (bool more = listing.Started(); more; more = listing.Next()) {
+                const std::string name = listing.Name();
+                if (name == "." || name == "..") continue;
+                const std::string child = folder + "\\" + name;
+                if (listing.Attributes() & FILE_ATTRIBUTE_DIRECTORY)
+                    Remove(child, depth + 1);
+                else
+                    ::DeleteFileA(child.c_str());
+            }
+        }
+        ::RemoveDirectoryA(folder.c_str());
+    }
+
+    static int counter_;
+    std::string path_;
+};
+int TempFolder::counter_ = 0;
+
+bool Exists(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+struct LinkContents {
+    std::string path, arguments, workingDirectory;
+};
+
+// Reads a link file back through the shell-link object.
+LinkContents ReadLink(const std::string& linkPath) {
+    ComPtr<IShellLinkA> link;
+    OleCheck(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                link.PutVoid()));
+    ComPtr<IPersistFile> file;
+    OleCheck(link.As(file));
+    OleCheck(file->Load(AnsiToWide(linkPath).c_str(), STGM_READ));
+    char buffer[1024] = {};
+    LinkContents contents;
+    link->GetPath(buffer, sizeof buffer, nullptr, SLGP_RAWPATH);
+    contents.path = buffer;
+    buffer[0] = '\0';
+    link->GetArguments(buffer, sizeof buffer);
+    contents.arguments = buffer;
+    buffer[0] = '\0';
+    link->GetWorkingDirectory(buffer, sizeof buffer);
+    contents.workingDirectory = buffer;
+    return contents;
+}
+
+class CreateShortcutTest : public ::testing::Test {
+  protected:
+    ComApartment com_;
+    TempFolder temp_;
+};
+
+TEST_F(CreateShortcutTest, LinkStartsTargetWithArgumentsInItsFolder) {
+    struct Case {
+        std::string target, workingDirectory;
+    };
+    const std::vector<Case> cases = {
+        {"C:\\Apps\\Tool.exe", "C:\\Apps"},
+        {"C:\\Tool.exe", "C:\\"},
+        {"C:Tool.exe", "C:"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.target);
+        CreateShortcut(c.target, temp_.Path(), "Tool");
+        const LinkContents link = ReadLink(temp_.Path() + "\\Tool.lnk");
+        EXPECT_EQ(link.arguments, "/starup");
+        EXPECT_EQ(link.workingDirectory, c.workingDirectory);
+        // The shell resolves a drive-relative target against the current folder when it
+        // stores it, so only absolute targets come back as given.
+        if (c.target[2] == '\\') {
+            EXPECT_EQ(link.path, c.target);
+        }
+    }
+}
+
+TEST_F(CreateShortcutTest, TrailByte5CIsNeitherDelimiterNorSeparator) {
+    if (!Cp932()) GTEST_SKIP() << "needs the Shift-JIS code page";
+    // A folder named 表: the target inside it, and the link written into it.
+    const std::string folder = temp_.Path() + "\\" + kHyou;
+    ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
+    const std::string target = folder + "\\Tool.exe";
+    CreateShortcut(target, folder, "Tool");
+    const LinkContents link = ReadLink(folder + "\\Tool.lnk");
+    EXPECT_EQ(link.path, target);
+    EXPECT_EQ(link.workingDirectory, folder);
+    EXPECT_EQ(link.arguments, "/starup");
+}
+
+TEST_F(CreateShortcutTest, FolderWithTrailingSeparatorsStillNamesThatFolder) {
+    for (const std::string suffix : {"\\", "\\\\"}) {
+        SCOPED_TRACE(suffix);
+        const std::string linkPath = temp_.Path() + "\\Tool.lnk";
+        ::DeleteFileA(linkPath.c_str());
+        CreateShortcut("C:\\Apps\\Tool.exe", temp_.Path() + suffix, "Tool");
+        EXPECT_EQ(ReadLink(linkPath).path, "C:\\Apps\\Tool.exe");
+    }
+}
+
+TEST_F(CreateShortcutTest, SecondShortcutOfSameNameReplacesFirst) {
+    CreateShortcut("C:\\Apps\\First.exe", temp_.Path(), "Tool");
+    CreateShortcut("C:\\Other\\Second.exe", temp_.Path(), "Tool");
+    const LinkContents link = ReadLink(temp_.Path() + "\\Tool.lnk");
+    EXPECT_EQ(link.path, "C:\\Other\\Second.exe");
+    EXPECT_EQ(link.workingDirectory, "C:\\Other");
+}
+
+TEST_F(CreateShortcutTest, UnwritableFolderRaisesComErrorWithSystemText) {
+    const std::string folder = temp_.Path() + "\\missing\\deeper";
+    try {
+        CreateShortcut("C:\\Apps\\Tool.exe", folder, "Tool");
+        FAIL() << "no error raised";
+    } catch (const ComError& e) {
+        EXPECT_TRUE(FAILED(e.Code()));
+        EXPECT_EQ(e.Message(), ComErrorMessage(e.Code()));
+        EXPECT_NE(e.Message().rfind(L"OLE ", 0), 0u) << "the system has a text for this code";
+    }
+    EXPECT_FALSE(Exists(folder + "\\Tool.lnk"));
+}
+
+TEST_F(CreateShortcutTest, EmptyFolderRaisesAndWritesNothing) {
+    // With an empty folder the link path would be "\<name>.lnk", in the root of the current
+    // drive.
+    const std::string name = "qm_shell_root_" + std::to_string(::GetCurrentProcessId());
+    char current[MAX_PATH + 1] = {};
+    ::GetCurrentDirectoryA(MAX_PATH, current);
+    ASSERT_TRUE(::SetCurrentDirectoryA(temp_.Path().c_str()));
+    bool raised = false;
+    try {
+        CreateShortcut("C:\\Apps\\Tool.exe", "", name);
+    } catch (const ComError&) {
+        ADD_FAILURE() << "a COM error, so the link was attempted";
+    } catch (const Error& e) {
+        raised = true;
+        EXPECT_FALSE(e.Message().empty());
+    }
+    EXPECT_TRUE(raised);
+    EXPECT_FALSE(Exists("\\" + name + ".lnk"));
+    ::DeleteFileA(("\\" + name + ".lnk").c_str());
+    ::SetCurrentDirectoryA(current);
+}
+
+// What the shell was asked for last, copied out of the call.
+struct LaunchRecord {
+    int calls = 0;
+    HWND owner = nullptr;
+    bool verbNull = false, parametersNull = false, directoryNull = false;
+    std::string verb, file, parameters, directory;
+    int show = -1;
+    SHELLEXECUTEINFOA info = {};
+    HINSTANCE result = nullptr;
+    HANDLE processToHandBack = nullptr;
+};
+LaunchRecord g_record;
+
+std::string Copy(LPCSTR s) {
+    return s ? std::string(s) : std::string();
+}
+
+HINSTANCE WINAPI RecordExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
+                               LPCSTR directory, INT show) {
+    ++g_record.calls;
+    g_record.owner = owner;
+    g_record.verbNull = verb == nullptr;
+    g_record.parametersNull = parameters == nullptr;
+    g_record.directoryNull = directory == nullptr;
+    g_record.verb = Copy(verb);
+    g_record.file = Copy(file);
+    g_record.parameters = Copy(parameters);
+    g_record.directory = Copy(directory);
+    g_record.show = show;
+    return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(2));  // "file not found"
+}
+
+HINSTANCE WINAPI ForwardExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
+                                LPCSTR directory, INT show) {
+    RecordExecute(owner, verb, file, parameters, directory, show);
+    g_record.result = ::ShellExecuteA(owner, verb, file, parameters, directory, show);
+    return g_record.result;
+}
+
+BOOL WINAPI RecordExecuteEx(SHELLEXECUTEINFOA* info) {
+    ++g_record.calls;
+    g_record.info = *info;
+    g_record.verb = Copy(info->lpVerb);
+    g_record.file = Copy(info->lpFile);
+    info->hProcess = g_record.processToHandBack;
+    return TRUE;
+}
+
+// Installs the recorders and given owner windows for one test; puts the real calls back after.
+class ShellLaunchTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        g_record = LaunchRecord();
+        ShellLaunchCalls calls;
+        calls.execute = RecordExecute;
+        calls.executeEx = RecordExecuteEx;
+        previous_ = SetShellLaunchCalls(calls);
+        SetShellOwnerWindows(kMain, kApplication);
+    }
+    void TearDown() override {
+        SetShellLaunchCalls(previous_);
+        SetShellOwnerWindows(nullptr, nullptr);
+    }
+
+    // Stand-ins: the recorders never use them as windows.
+    const HWND kMain = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x1230));
+    const HWND kApplication = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x4560));
+    ShellLaunchCalls previous_;
+};
+
+TEST_F(ShellLaunchTest, ShellOpenPassesFolderUpToLastDelimiter) {
+    struct Case {
+        std::string file, directory;
+        bool needsCp932;
+    };
+    const std::vector<Case> cases = {
+        {"C:\\Tools\\App\\", "C:\\Tools\\App\\", false},
+        {"C:\\Users\\u\\SendTo", "C:\\Users\\u\\", false},
+        {"MailTo:someone@example.com", "MailTo:", false},
+        {"https://example.com/", "https:", false},
+        {"Tool.exe", "", false},
+        // 表 ends in 5C: the split is at the real "\" before it, not inside the character.
+        {"C:\\" + kData + "\\" + kHyou, "C:\\" + kData + "\\", true},
+        {"C:\\" + kHyou + "\\x.avi", "C:\\" + kHyou + "\\", true},
+    };
+    for (const Case& c : cases) {
+        if (c.needsCp932 && !Cp932()) continue;
+        SCOPED_TRACE(c.file);
+        g_record = LaunchRecord();
+        ShellOpen(c.file, "");
+        ASSERT_EQ(g_record.calls, 1);
+        EXPECT_EQ(g_record.owner, kMain);
+        EXPECT_TRUE(g_record.verbNull);
+        EXPECT_EQ(g_record.file, c.file);
+        EXPECT_FALSE(g_record.parametersNull);
+        EXPECT_EQ(g_record.parameters, "");
+        EXPECT_FALSE(g_record.directoryNull);
+        EXPECT_EQ(g_record.directory, c.directory);
+        EXPECT_EQ(g_record.show, SW_SHOW);
+    }
+}
+
+TEST_F(ShellLaunchTest, ShowFilePropertiesAsksForThePropertiesVerb) {
+    ShowFileProperties("C:\\v\\movie.avi");
+    ASSERT_EQ(g_record.calls, 1);
+    const SHELLEXECUTEINFOA& info = g_record.info;
+    EXPECT_EQ(info.cbSize, sizeof(SHELLEXECUTEINFOA));
+    EXPECT_EQ(info.fMask, 0x44Cu);
+    EXPECT_EQ(info.hwnd, kMain);
+    EXPECT_EQ(g_record.verb, "properties");
+    EXPECT_EQ(g_record.file, "C:\\v\\movie.avi");
+    EXPECT_EQ(info.lpParameters, nullptr);
+    EXPECT_EQ(info.lpDirectory, nullptr);
+    EXPECT_EQ(info.nShow, 0);
+    EXPECT_EQ(info.lpIDList, nullptr);
+    EXPECT_EQ(info.lpClass, nullptr);
+    EXPECT_EQ(info.hkeyClass, nullptr);
+    EXPECT_EQ(info.dwHotKey, 0u);
+}
+
+TEST_F(ShellLaunchTest, ShowFilePropertiesClosesAProcessHandedBack) {
+    HANDLE event = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(event, nullptr);
+    g_record.processToHandBack = event;
+    ShowFileProperties("C:\\v\\movie.avi");
+    DWORD flags = 0;
+    EXPECT_FALSE(::GetHandleInformation(event, &flags)) << "handle left open";
+}
+
+// Processes this one has started, by id.
+std::vector<DWORD> ChildProcesses() {
+    std::vector<DWORD> ids;
+    UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return ids;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32First(snapshot.Get(), &entry); more;
+         more = ::Process32Next(snapshot.Get(), &entry)) {
+        if (entry.th32ParentProcessID == ::GetCurrentProcessId())
+            ids.push_back(entry.th32ProcessID);
+    }
+    return ids;
+}
+
+// Ends the folder window the shell starts as a process of its own, so it outlives neither the
+// test nor the pipes of whoever runs the tests.
+void EndProcessesStartedSince(const std::vector<DWORD>& before) {
+    for (int wait = 0; wait < 50; ++wait) {
+        bool ended = false;
+        for (DWORD id : ChildProcesses()) {
+            if (std::find(before.begin(), before.end(), id) != before.end()) continue;
+            UniqueKernelHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+            if (!process) continue;
+            ::TerminateProcess(process.Get(), 0);
+            ::WaitForSingleObject(process.Get(), 5000);
+            ended = true;
+        }
+        if (ended) return;
+        ::Sleep(100);
+    }
+}
+
+TEST_F(ShellLaunchTest, ShellOpenOfARealFolderSucceeds) {
+    TempFolder temp;
+    ShellLaunchCalls calls;
+    calls.execute = ForwardExecute;
+    SetShellLaunchCalls(calls);
+    SetShellOwnerWindows(nullptr, nullptr);
+    ::GetDesktopWindow();  // the desktop's own process starts now, not during the call
+    const std::vector<DWORD> before = ChildProcesses();
+    ShellOpen(temp.Path() + "\\", "");
+    EndProcessesStartedSince(before);
+    ASSERT_EQ(g_record.calls, 1);
+    EXPECT_EQ(g_record.directory, temp.Path() + "\\");
+    EXPECT_GT(reinterpret_cast<INT_PTR>(g_record.result), 32);
+}
+
+TEST(SpecialFolderTest, ShellFoldersResolveToExistingFolders) {
+    ComApartment com;
+    for (const std::string& folder : {GetDesktopFolder(), GetStartupFolder(), GetSendToFolder()}) {
+        SCOPED_TRACE(folder);
+        ASSERT_FALSE(folder.empty());
+        EXPECT_TRUE(IsFolder(folder));
+        EXPECT_EQ(folder.find('\0'), std::string::npos);
+    }
+}
+
+TEST(SpecialFolderTest, UnresolvableFolderGivesEmptyText) {
+    ComApartment com;
+    EXPECT_EQ(GetSpecialFolder(0x7F), "");
+}
+
+}  // namespace
+}  // namespace qm::win
