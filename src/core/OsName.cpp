@@ -158,8 +158,8 @@ void PlatformIdToName(std::uint32_t platformId, std::string& name) {
 void GetDetailedOSName(OsProbe& probe, std::string& result) {
     result = "Unknown";
     OsVersionRecord os;
-    const bool extended = probe.GetVersionEx(os, true);
-    if (!extended && !probe.GetVersionEx(os, false)) return;
+    const bool extended = probe.ReadVersion(os, true);
+    if (!extended && !probe.ReadVersion(os, false)) return;
 
     AppendFamily(os, result);
     if (os.platformId != 2) return;
@@ -173,7 +173,7 @@ void GetDetailedOSName(OsProbe& probe, std::string& result) {
 
 void GetBasicOSName(OsProbe& probe, std::string& result) {
     OsVersionRecord os;
-    probe.GetVersionEx(os, false);  // after a failure the zeroed record is described
+    probe.ReadVersion(os, false);  // after a failure the zeroed record is described
     std::string platform;
     PlatformIdToName(os.platformId, platform);
     result = platform + " Version " + Decimal(os.major) + "." + Decimal(os.minor) + " (Build " +

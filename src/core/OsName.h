@@ -44,8 +44,9 @@ class OsProbe {
 
     // Fills `record` from the extended (156-byte) or the plain (148-byte) version record; the
     // plain one fills only major, minor, build, platformId and csdVersion. Returns false when
-    // the call fails, leaving `record` as it was passed.
-    virtual bool GetVersionEx(OsVersionRecord& record, bool extended) = 0;
+    // the call fails, leaving `record` as it was passed. (Not named GetVersionEx: <windows.h>
+    // defines that name as a macro, which would rename the method in Windows code only.)
+    virtual bool ReadVersion(OsVersionRecord& record, bool extended) = 0;
 
     // Opens HKEY_LOCAL_MACHINE\<path> for querying values; null when it cannot be opened.
     virtual std::unique_ptr<OsRegistryKey> OpenKey(const std::string& path) = 0;

@@ -31,7 +31,7 @@ class FakeOs : public OsProbe {
     int openKeys = 0;
     std::vector<std::string> opened;
 
-    bool GetVersionEx(OsVersionRecord& record, bool extended) override {
+    bool ReadVersion(OsVersionRecord& record, bool extended) override {
         if (extended ? extendedThrows : plainThrows) throw std::runtime_error("version");
         if (!(extended ? extendedWorks : plainWorks)) return false;
         if (extended) {
