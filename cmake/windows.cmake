@@ -36,3 +36,20 @@ if(BUILD_TESTING)
     set_tests_properties(e2e.${name} PROPERTIES RUN_SERIAL TRUE TIMEOUT 600)
   endforeach()
 endif()
+
+# --- End-to-end journey helpers ---------------------------------------------------------------
+# lvprobe looks at the running program from outside (its list rows, where its controls lie on
+# the screen); the journey finds it beside Quillmark.exe. The X drag-and-drop source is a host
+# program that the journey compiles itself.
+if(BUILD_TESTING)
+  add_executable(lvprobe ${CMAKE_SOURCE_DIR}/tests/e2e/lvprobe.cpp)
+  target_include_directories(lvprobe PRIVATE ${CMAKE_SOURCE_DIR}/src)
+  target_compile_definitions(lvprobe PRIVATE NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0600)
+  target_link_libraries(lvprobe PRIVATE comctl32 shell32 user32 kernel32)
+  target_link_options(lvprobe PRIVATE ${QM_STATIC_LINK})
+  add_dependencies(Quillmark lvprobe)
+  # A journey that cannot run yet says "SKIP:" and exits 0; CTest shows it as skipped.
+  if(TEST e2e.journey_test)
+    set_tests_properties(e2e.journey_test PROPERTIES SKIP_REGULAR_EXPRESSION "SKIP:")
+  endif()
+endif()

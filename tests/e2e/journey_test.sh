@@ -1,0 +1,216 @@
+#!/usr/bin/env bash
+# A user's journey, end to end: start Quillmark.exe, drop a folder of videos on its window the
+# way a file manager does (X drag and drop), read the list back, uncheck one row and edit the
+# name in another with the pointer and keyboard, press the rename button with a real click, and
+# then look at the files on disk and the rows left.
+#
+#   journey_test.sh PATH/TO/Quillmark.exe
+#
+# CTest runs it with the Wine environment exported (QM_WINE, WINEPREFIX, DISPLAY); run on its
+# own it prepares one through scripts/wine-env.sh. Screenshots (after the drop, before and after
+# the rename) are kept in e2e-artifacts/journey/ beside the exe. Prints "SKIP: ..." and exits 0
+# when the journey cannot be made on this machine.
+set -euo pipefail
+
+exe=$(realpath "${1:?usage: journey_test.sh PATH/TO/Quillmark.exe}")
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(cd "$here/../.." && pwd)
+probe_exe=$(dirname "$exe")/lvprobe.exe
+artifacts=$(dirname "$exe")/e2e-artifacts/journey
+
+skip() {
+    echo "SKIP: $*"
+    exit 0
+}
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+step() { echo "-- $*"; }
+
+for tool in cc xdotool ffmpeg import md5sum; do
+    command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
+done
+[ -f "$exe" ] || fail "no program at $exe"
+[ -f "$probe_exe" ] || fail "no lvprobe.exe beside the program (it is built with it)"
+
+# The program was made for the Japanese code page; use it when the system has the locale.
+if locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
+    export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+    japanese=1
+else
+    japanese=0
+fi
+
+work=$(mktemp -d /tmp/quillmark-journey.XXXXXX)
+qm_pid=
+cleanup() {
+    if [ -n "$qm_pid" ] && kill -0 "$qm_pid" 2>/dev/null; then kill "$qm_pid" 2>/dev/null || true; fi
+    rm -rf "$work"
+    if declare -F qm_wine_cleanup >/dev/null; then qm_wine_cleanup; fi
+}
+trap cleanup EXIT
+
+if [ -z "${QM_WINE:-}" ] || [ -z "${WINEPREFIX:-}" ] || [ -z "${DISPLAY:-}" ]; then
+    # shellcheck source=../../scripts/wine-env.sh
+    . "$root/scripts/wine-env.sh"
+    export QM_HEADLESS=${QM_HEADLESS:-1}
+    qm_wine_setup
+fi
+export WINEDEBUG=${WINEDEBUG:--all}
+
+# Every look from outside is bounded: a program that hangs must fail the journey, not stall it.
+probe() { timeout 60 "$QM_WINE" "$probe_exe" "$@"; }
+shot() { import -window root "$artifacts/$1.png"; }
+click_at() {
+    xdotool mousemove "$1" "$2"
+    sleep 0.2
+    xdotool click 1
+}
+
+step "building the drag-and-drop source"
+cc -std=c11 -D_POSIX_C_SOURCE=200809L -O2 -Wall -Wextra -Werror -o "$work/xdnd_drop" \
+    "$here/xdnd_drop.c" -lX11
+
+step "making the videos"
+videos=$work/videos
+mkdir -p "$videos/nested"
+video() {  # video FILE [TITLE]: 0.1 s of a tiny black picture, with the title when given
+    local meta=()
+    [ $# -gt 1 ] && meta=(-metadata "title=$2")
+    ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi \
+        -i color=c=black:s=16x16:r=10:d=0.1 -c:v mpeg4 "${meta[@]}" "$1"
+}
+video "$videos/clip1.mkv" "First Light"        # clashes with the next file: gets _00
+video "$videos/First Light.mkv"                 # no title: not listed
+video "$videos/clip2.mp4" "Harbour at Dawn"     # the user unchecks it
+video "$videos/clip3.mkv" "Night Train"         # the user renames it by hand
+video "$videos/same.mp4" "same"                 # already named after its title: not listed
+video "$videos/notitle.mp4"                     # no title: not listed
+video "$videos/bad.mkv" "Why?"                  # a name Windows refuses: the row stays
+video "$videos/nested/clip4.mp4" "Deep Cut"     # one folder down
+if [ "$japanese" = 1 ]; then
+    video "$videos/jp.mkv" "夜の港"
+fi
+declare -A before
+while IFS= read -r -d '' f; do
+    before[${f#"$videos"/}]=$(md5sum <"$f" | cut -d' ' -f1)
+done < <(find "$videos" -type f -print0)
+
+step "starting the program"
+mkdir -p "$artifacts"
+rm -f "$artifacts"/*.png
+"$QM_WINE" "$exe" >"$work/program.log" 2>&1 &
+qm_pid=$!
+probe find 60 >/dev/null || fail "the main window did not appear"
+sleep 1
+
+step "dropping $videos on the window"
+read -r lx ly < <(probe point list)
+xdotool mousemove "$lx" "$ly"
+"$work/xdnd_drop" --timeout 30 "$lx" "$ly" "$videos" ||
+    fail "the window did not take the drop (xdnd_drop exit $?)"
+
+# The program reads the titles while it handles the drop; wait until the list settles.
+rows=
+for _ in $(seq 1 60); do
+    sleep 0.5
+    now=$(probe rows)
+    [ -n "$now" ] && [ "$now" = "$rows" ] && break
+    rows=$now
+done
+shot 1-dropped
+if [ -z "$rows" ]; then
+    skip "Quillmark.exe lists nothing after the drop (no titles read); see $artifacts/1-dropped.png"
+fi
+echo "$rows"
+
+folder=$("$QM_WINE" winepath -w "$videos" 2>/dev/null | tr -d '\r')\\
+# Rows: index, checked, caption, base name, extension, folder.
+expected=$(
+    printf '1\tFirst Light\tclip1\t.mkv\t%s\n' "$folder"
+    printf '1\tHarbour at Dawn\tclip2\t.mp4\t%s\n' "$folder"
+    printf '1\tNight Train\tclip3\t.mkv\t%s\n' "$folder"
+    printf '1\tWhy?\tbad\t.mkv\t%s\n' "$folder"
+    printf '1\tDeep Cut\tclip4\t.mp4\t%snested\\\n' "$folder"
+    if [ "$japanese" = 1 ]; then printf '1\t夜の港\tjp\t.mkv\t%s\n' "$folder"; fi
+)
+listed=$(cut -f2- <<<"$rows" | sort)
+[ "$listed" = "$(sort <<<"$expected")" ] ||
+    fail "the list after the drop is not what was dropped:"$'\n'"$listed"$'\n'"expected:"$'\n'"$(sort <<<"$expected")"
+
+row_of() { awk -F'\t' -v base="$1" '$4 == base { print $1; exit }' <<<"$(probe rows)"; }
+
+step "unchecking Harbour at Dawn with a click on its check box"
+read -r cx cy < <(probe point check "$(row_of clip2)")
+click_at "$cx" "$cy"
+sleep 0.5
+[ "$(awk -F'\t' '$4 == "clip2" { print $2 }' <<<"$(probe rows)")" = 0 ] ||
+    fail "the click did not clear the check box"
+
+step "renaming Night Train by hand: click, click again, type"
+read -r ex ey < <(probe point label "$(row_of clip3)")
+click_at "$ex" "$ey"
+sleep 1  # longer than a double click: the second click opens the editor
+xdotool click 1
+for _ in $(seq 1 10); do
+    sleep 0.3
+    probe editing && break
+done
+if probe editing; then
+    echo "the second click opened the editor"
+else
+    echo "the second click opened no editor; asking the list to open it"
+    probe edit "$(row_of clip3)"
+fi
+probe editing || fail "the caption editor did not open"
+xdotool key ctrl+a
+xdotool type --delay 40 "Edited Name"
+xdotool key Return
+sleep 0.5
+[ "$(awk -F'\t' '$4 == "clip3" { print $3 }' <<<"$(probe rows)")" = "Edited Name" ] ||
+    fail "the edited caption did not stay"
+shot 2-before-rename
+
+step "pressing the rename button"
+read -r bx by < <(probe point button "チェックしたファイルを名称変更")
+click_at "$bx" "$by"
+for _ in $(seq 1 40); do
+    sleep 0.5
+    [ "$(probe rows | wc -l)" -le 2 ] && break
+done
+shot 3-after-rename
+left=$(probe rows | cut -f2- | sort)
+echo "$left"
+expected_left=$(
+    printf '0\tHarbour at Dawn\tclip2\t.mp4\t%s\n' "$folder"
+    printf '1\tWhy?\tbad\t.mkv\t%s\n' "$folder"
+)
+[ "$left" = "$(sort <<<"$expected_left")" ] ||
+    fail "rows left after the rename:"$'\n'"$left"$'\n'"expected:"$'\n'"$expected_left"
+
+step "checking the files on disk"
+declare -A renamed=(
+    [clip1.mkv]="First Light_00.mkv"
+    [clip3.mkv]="Edited Name.mkv"
+    [nested/clip4.mp4]="nested/Deep Cut.mp4"
+)
+[ "$japanese" = 1 ] && renamed[jp.mkv]="夜の港.mkv"
+declare -A after
+while IFS= read -r -d '' f; do
+    after[${f#"$videos"/}]=$(md5sum <"$f" | cut -d' ' -f1)
+done < <(find "$videos" -type f -print0)
+[ "${#after[@]}" = "${#before[@]}" ] || fail "${#before[@]} files before, ${#after[@]} after"
+for name in "${!before[@]}"; do
+    now=${renamed[$name]:-$name}
+    [ "${after[$now]:-}" = "${before[$name]}" ] ||
+        fail "$name should now be $now with its own content; the folder holds: $(cd "$videos" && find . -type f | sort | tr '\n' ' ')"
+done
+
+step "closing the program"
+probe close || true
+for _ in $(seq 1 20); do
+    kill -0 "$qm_pid" 2>/dev/null || break
+    sleep 0.5
+done
+echo "journey passed; screenshots in $artifacts"
