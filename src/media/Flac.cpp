@@ -6,6 +6,7 @@
 
 #include "media/ByteStream.h"
 #include "media/Id3v2.h"
+#include "media/ReadBudget.h"
 #include "media/Readers.h"
 #include "media/VorbisComment.h"
 
@@ -31,6 +32,7 @@ TitleResult Result(ReadStatus status, std::u16string title = {}) {
 }
 
 TitleResult ReadFlacTitleImpl(ByteSource& src) {
+    const ReadBudget budget(src);
     std::uint64_t pos = 0;
     for (unsigned i = 0; i < kMaxId3Prefixes; ++i) {
         Id3v2Header id3;
@@ -49,6 +51,7 @@ TitleResult ReadFlacTitleImpl(ByteSource& src) {
 
     const std::uint64_t size = src.Size();
     for (unsigned n = 0; n < kMaxBlocks; ++n) {
+        if (budget.Exhausted()) return Result(ReadStatus::Malformed);
         unsigned char h[4];
         s = ReadExact(src, pos, h, sizeof h);
         if (s != StreamStatus::Ok) return Result(ToReadStatus(s));
@@ -61,7 +64,7 @@ TitleResult ReadFlacTitleImpl(ByteSource& src) {
         if (type == kBlockVorbisComment) {
             RangeStream block(src, pos, pos + length);
             std::u16string title;
-            const ReadStatus r = FindVorbisCommentTitle(block, &title);
+            const ReadStatus r = FindVorbisCommentTitle(block, budget, &title);
             return Result(r, std::move(title));
         }
         pos += length;

@@ -10,6 +10,7 @@
 #include "media/ByteStream.h"
 #include "media/Bytes.h"
 #include "media/Id3v2.h"
+#include "media/ReadBudget.h"
 #include "media/Readers.h"
 #include "media/Text.h"
 
@@ -20,8 +21,6 @@ constexpr const char* kFormat = "mp3";
 
 // Frames examined in one tag before the walk gives up.
 constexpr unsigned kMaxFrames = 4096;
-// Bytes of an unsynchronised tag scanned while looking for the title frame.
-constexpr std::uint64_t kMaxUnsyncScan = 16u << 20;
 
 constexpr std::size_t kId3v1Size = 128;
 constexpr std::size_t kId3v1TitleSize = 30;
@@ -65,10 +64,11 @@ void Resync(std::string& bytes) {
 }
 
 // A 2.2/2.3 tag body with tag-wide unsynchronisation undone. Frame sizes in such tags count
-// the resynchronised bytes, so the body can only be walked from its start.
+// the resynchronised bytes, so the body can only be walked from its start, as far as the
+// reader's budget goes.
 class UnsyncStream final : public ByteStream {
   public:
-    explicit UnsyncStream(RangeStream& raw) : raw_(raw) {}
+    UnsyncStream(RangeStream& raw, const ReadBudget& budget) : raw_(raw), budget_(budget) {}
 
     StreamStatus Read(void* dst, std::size_t n) override {
         auto* out = static_cast<unsigned char*>(dst);
@@ -93,13 +93,12 @@ class UnsyncStream final : public ByteStream {
         for (;;) {
             if (pos_ == len_) {
                 if (raw_.Remaining() == 0) return StreamStatus::End;
-                if (scanned_ >= kMaxUnsyncScan) return StreamStatus::Malformed;
+                if (budget_.Exhausted()) return StreamStatus::Malformed;
                 const std::uint64_t left = raw_.Remaining();
                 const std::size_t n =
                     left < sizeof buf_ ? static_cast<std::size_t>(left) : sizeof buf_;
                 const StreamStatus s = raw_.Read(buf_, n);
                 if (s != StreamStatus::Ok) return s;
-                scanned_ += n;
                 pos_ = 0;
                 len_ = n;
             }
@@ -114,11 +113,11 @@ class UnsyncStream final : public ByteStream {
     }
 
     RangeStream& raw_;
+    const ReadBudget& budget_;
     unsigned char buf_[4096];
     std::size_t pos_ = 0;
     std::size_t len_ = 0;
     bool prevFF_ = false;
-    std::uint64_t scanned_ = 0;
 };
 
 // Length of the first value of a NUL-separated list: up to the first NUL unit.
@@ -169,8 +168,9 @@ bool DecodeTextFrame(const std::string& payload, std::u16string* out) {
 // One ID3v2 tag: walks its frames up to the title frame.
 class Id3v2TitleReader {
   public:
-    Id3v2TitleReader(ByteSource& src, std::uint64_t offset, const Id3v2Header& header)
-        : src_(src), offset_(offset), h_(header) {}
+    Id3v2TitleReader(ByteSource& src, std::uint64_t offset, const Id3v2Header& header,
+                     const ReadBudget& budget)
+        : src_(src), offset_(offset), h_(header), budget_(budget) {}
 
     ReadStatus Read(std::u16string* title) {
         if (h_.major < 2 || h_.major > 4) return ReadStatus::NoTitle;
@@ -178,7 +178,7 @@ class Id3v2TitleReader {
         const std::uint64_t bodyBegin = offset_ + 10;
         RangeStream range(src_, bodyBegin, bodyBegin + h_.bodySize);
         if (h_.major < 4 && (h_.flags & kTagUnsync) != 0) {
-            UnsyncStream unsync(range);
+            UnsyncStream unsync(range, budget_);
             return Walk(unsync, nullptr, title);
         }
         return Walk(range, &range, title);
@@ -196,6 +196,7 @@ class Id3v2TitleReader {
         const std::size_t idSize = h_.major == 2 ? 3 : 4;
         const char* titleId = h_.major == 2 ? "TT2" : "TIT2";
         for (unsigned frames = 0; frames < kMaxFrames; ++frames) {
+            if (budget_.Exhausted()) return ReadStatus::Malformed;
             unsigned char fh[10];
             StreamStatus s = in.Read(fh, headerSize);
             // Fewer bytes than a frame header left: padding or the end of the tag.
@@ -325,6 +326,7 @@ class Id3v2TitleReader {
     ByteSource& src_;
     std::uint64_t offset_;
     Id3v2Header h_;
+    const ReadBudget& budget_;
 };
 
 // The first four bytes of an MPEG audio frame: sync, and no reserved version, layer, bitrate
@@ -354,6 +356,7 @@ TitleResult Result(ReadStatus status, std::u16string title = {}) {
 }
 
 TitleResult ReadMp3TitleImpl(ByteSource& src, const AnsiDecoder& ansi) {
+    const ReadBudget budget(src);
     const std::uint64_t size = src.Size();
     ReadStatus failure = ReadStatus::NoTitle;
     bool emptyTitleFrame = false;  // a title frame that held no text
@@ -365,7 +368,7 @@ TitleResult ReadMp3TitleImpl(ByteSource& src, const AnsiDecoder& ansi) {
     if (s == StreamStatus::Ok) {
         frontEnd = front.totalSize;
         std::u16string title;
-        const ReadStatus r = Id3v2TitleReader(src, 0, front).Read(&title);
+        const ReadStatus r = Id3v2TitleReader(src, 0, front, budget).Read(&title);
         if (r == ReadStatus::IoError) return Result(r);
         if (r == ReadStatus::Found && !title.empty()) return Result(r, std::move(title));
         if (r == ReadStatus::Found) emptyTitleFrame = true;
@@ -401,7 +404,7 @@ TitleResult ReadMp3TitleImpl(ByteSource& src, const AnsiDecoder& ansi) {
                 if (s == StreamStatus::IoError) return Result(ReadStatus::IoError);
                 if (s == StreamStatus::Ok && tail.bodySize == body) {
                     std::u16string title;
-                    const ReadStatus r = Id3v2TitleReader(src, start, tail).Read(&title);
+                    const ReadStatus r = Id3v2TitleReader(src, start, tail, budget).Read(&title);
                     if (r == ReadStatus::IoError) return Result(r);
                     if (r == ReadStatus::Found && !title.empty()) {
                         return Result(r, std::move(title));

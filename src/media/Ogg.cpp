@@ -9,6 +9,7 @@
 
 #include "media/ByteStream.h"
 #include "media/Bytes.h"
+#include "media/ReadBudget.h"
 #include "media/Readers.h"
 #include "media/VorbisComment.h"
 
@@ -209,6 +210,7 @@ TitleResult Result(ReadStatus status, std::u16string title = {}) {
 }
 
 TitleResult ReadOggTitleImpl(ByteSource& src) {
+    const ReadBudget budget(src);
     Page page;
     StreamStatus s = ReadPage(src, 0, &page);
     if (s == StreamStatus::IoError) return Result(ReadStatus::IoError);
@@ -241,7 +243,7 @@ TitleResult ReadOggTitleImpl(ByteSource& src) {
     const ReadStatus r = SkipCommentMagic(packet, codec);
     if (r != ReadStatus::Found) return Result(r);
     std::u16string title;
-    const ReadStatus c = FindVorbisCommentTitle(packet, &title);
+    const ReadStatus c = FindVorbisCommentTitle(packet, budget, &title);
     return Result(c, std::move(title));
 }
 

@@ -10,6 +10,7 @@
 
 #include "media/ByteStream.h"
 #include "media/Bytes.h"
+#include "media/ReadBudget.h"
 #include "media/Readers.h"
 #include "media/Text.h"
 
@@ -18,8 +19,6 @@ namespace {
 
 // LIST levels entered below the form: AVI keeps INFO at the top or inside 'hdrl'.
 constexpr unsigned kMaxListDepth = 4;
-// Chunk headers examined per file, which keeps a file of tiny chunks from costing much.
-constexpr unsigned kMaxChunks = 4096;
 // Entries of the RF64 size table kept; writers use one or two.
 constexpr std::size_t kMaxDs64Entries = 16;
 constexpr std::size_t kDs64FixedSize = 28;  // RIFF size, data size, sample count, table length
@@ -41,7 +40,7 @@ bool IsPlausibleId(const unsigned char* p) {
 
 class RiffWalker {
   public:
-    RiffWalker(ByteSource& src, const AnsiDecoder& ansi) : src_(src), ansi_(ansi) {}
+    RiffWalker(ByteSource& src, const AnsiDecoder& ansi) : src_(src), ansi_(ansi), budget_(src) {}
 
     // Sets up RF64 sizes from the 'ds64' chunk at offset (the first chunk of an RF64 form).
     // Gives the 64-bit form size, or Malformed.
@@ -74,7 +73,8 @@ class RiffWalker {
     ReadStatus Walk(std::uint64_t begin, std::uint64_t end, unsigned depth, bool inInfo) {
         std::uint64_t pos = begin;
         while (end - pos >= 8) {
-            if (++chunks_ > kMaxChunks) return ReadStatus::Malformed;
+            // A file of tiny chunks runs out of budget rather than costing thousands of reads.
+            if (budget_.Exhausted()) return ReadStatus::Malformed;
             unsigned char h[12];
             StreamStatus s = ReadExact(src_, pos, h, 8);
             if (s != StreamStatus::Ok) return ToReadStatus(s);
@@ -172,7 +172,7 @@ class RiffWalker {
     bool rf64_ = false;
     std::uint64_t dataSize64_ = 0;
     std::vector<Ds64Entry> table_;
-    unsigned chunks_ = 0;
+    const ReadBudget budget_;
     std::u16string title_;
 };
 

@@ -10,9 +10,6 @@
 namespace qm::media {
 namespace {
 
-// More fields than any tagger writes; each field also costs at least four bytes of the list.
-constexpr std::uint32_t kMaxComments = 65536;
-
 constexpr char kTitleKey[] = "TITLE=";
 constexpr std::size_t kTitleKeyLen = sizeof(kTitleKey) - 1;
 
@@ -27,7 +24,8 @@ bool IsTitleKey(const unsigned char* p) {
 
 }  // namespace
 
-ReadStatus FindVorbisCommentTitle(ByteStream& in, std::u16string* title) {
+ReadStatus FindVorbisCommentTitle(ByteStream& in, const ReadBudget& budget,
+                                  std::u16string* title) {
     unsigned char word[4];
     StreamStatus s = in.Read(word, sizeof word);
     if (s != StreamStatus::Ok) return ToReadStatus(s);
@@ -38,7 +36,7 @@ ReadStatus FindVorbisCommentTitle(ByteStream& in, std::u16string* title) {
     const std::uint32_t count = LoadU32LE(word);
 
     for (std::uint32_t i = 0; i < count; ++i) {
-        if (i == kMaxComments) return ReadStatus::Malformed;
+        if (budget.Exhausted()) return ReadStatus::Malformed;
         s = in.Read(word, sizeof word);
         if (s != StreamStatus::Ok) return ToReadStatus(s);
         const std::uint32_t length = LoadU32LE(word);
