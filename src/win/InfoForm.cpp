@@ -16,21 +16,23 @@ namespace {
 
 // The texts of the credit block.
 const wchar_t kCredit[] = L"Written by the Quillmark developers";
-const wchar_t kWebAddress[] = L"https://quillmark.example.org/";
+const wchar_t kWebAddress[] = L"https://qm.example.org/";
 const wchar_t kHandle[] = L"(quillmark-dev)";
-const char kHandleAddress[] = "https://quillmark.example.org/about/";
+const char kHandleAddress[] = "https://qm.example.org/dev/";
 const wchar_t kMailAddress[] = L"quillmark@example.org";
 
-// Fonts of the stored layout.
+// Fonts of the stored layout. The exe name is data in the ANSI code page and may need the
+// system's double-byte glyphs, so its font takes the default character set; the fixed texts
+// are ASCII and keep the window font's.
 const FontSpec kWindowFont = {L"Arial", 13, ANSI_CHARSET, clWindowText, false, false};
 const FontSpec kDescriptionFont = {L"Tahoma", 12, SHIFTJIS_CHARSET, clWindowText, false, false};
 const FontSpec kExeNameFont = {L"Arial", 27, DEFAULT_CHARSET, clWindowText, false, false};
-const FontSpec kLinkFont = {L"Arial", 13, DEFAULT_CHARSET, clNavy, false, true};
-const FontSpec kActionFont = {L"Arial", 13, DEFAULT_CHARSET, clMaroon, false, true};
-const FontSpec kSystemTitleFont = {L"Arial", 13, DEFAULT_CHARSET, clTeal, true, false};
-const FontSpec kSystemFont = {L"Arial", 13, DEFAULT_CHARSET, clTeal, false, false};
-const FontSpec kProcessTitleFont = {L"Arial", 13, DEFAULT_CHARSET, clGreen, true, false};
-const FontSpec kProcessFont = {L"Arial", 13, DEFAULT_CHARSET, clGreen, false, false};
+const FontSpec kLinkFont = {L"Arial", 13, ANSI_CHARSET, clNavy, false, true};
+const FontSpec kActionFont = {L"Arial", 13, ANSI_CHARSET, clMaroon, false, true};
+const FontSpec kSystemTitleFont = {L"Arial", 13, ANSI_CHARSET, clTeal, true, false};
+const FontSpec kSystemFont = {L"Arial", 13, ANSI_CHARSET, clTeal, false, false};
+const FontSpec kProcessTitleFont = {L"Arial", 13, ANSI_CHARSET, clGreen, true, false};
+const FontSpec kProcessFont = {L"Arial", 13, ANSI_CHARSET, clGreen, false, false};
 
 constexpr unsigned kLink = kTransparent | kHandCursor;
 

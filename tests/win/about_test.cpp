@@ -264,6 +264,11 @@ TEST_F(AboutWindow, CaptionAndLabelsAfterCreation) {
     EXPECT_EQ(f.HintOf(f.Label1).rfind("https://", 0), 0u);
     EXPECT_FALSE(f.lblComment.CaptionAnsi().empty());
 
+    // The links of the credit line sit side by side; overlapping, a click on the web address
+    // could open the handle's page.
+    EXPECT_LE(f.lblURL.Left() + f.lblURL.Width(), f.Label1.Left());
+    EXPECT_EQ(f.lblURL.Top(), f.Label1.Top());
+
     // No label still shows the name it carries in the layout.
     for (Label* label : AllLabels(f))
         EXPECT_NE(label->CaptionAnsi(), label->Name());
