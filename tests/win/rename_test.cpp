@@ -247,6 +247,20 @@ TEST_F(RenamePass, RenamesCheckedRowsAndLeavesUncheckedOnesUntouched) {
     EXPECT_EQ(list.View().Count(), 0);
 }
 
+TEST_F(RenamePass, ClearRemovesEveryRowAndKeepsColumnWidths) {
+    ListView view = list.View();
+    view.Clear();  // an empty list: nothing happens
+    list.Add("a", dir.Path(), "a.avi");
+    list.Add("b", dir.Path(), "b.avi", /*checked=*/false);
+    view.SetColumnWidth(0, 240);
+    view.SetColumnWidth(3, 310);
+    view.Clear();
+    EXPECT_EQ(view.Count(), 0);
+    EXPECT_EQ(view.ColumnWidth(0), 240);
+    EXPECT_EQ(view.ColumnWidth(1), 100);
+    EXPECT_EQ(view.ColumnWidth(3), 310);
+}
+
 TEST_F(RenamePass, FolderWithoutTrailingSeparatorGetsOne) {
     ASSERT_TRUE(WriteText(dir / "a.avi", "A"));
     list.Add("Alpha", dir.Path().substr(0, dir.Path().size() - 1), "a.avi");
