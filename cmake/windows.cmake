@@ -27,6 +27,14 @@ if(BUILD_TESTING)
     target_link_options(win_tests PRIVATE ${QM_STATIC_LINK})
     # The tests start the real program too; they find it beside themselves.
     add_dependencies(win_tests Quillmark)
+    # Executables whose version resources the version-string tests read (one has none).
+    set(_fixtures ${CMAKE_SOURCE_DIR}/tests/win/fixtures)
+    add_executable(vfix_none ${_fixtures}/fixture_main.c)
+    add_dependencies(win_tests vfix_none)
+    foreach(_name two_translations blank_values no_translation)
+      add_executable(vfix_${_name} ${_fixtures}/fixture_main.c ${_fixtures}/${_name}.rc)
+      add_dependencies(win_tests vfix_${_name})
+    endforeach()
   endif()
   # End-to-end journeys drive the real exe under Wine from outside, as a user would.
   file(GLOB QM_E2E_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*_test.sh)

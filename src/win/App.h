@@ -65,6 +65,8 @@ class Application {
     // WM_QUIT exit code.
     int Run(Form& mainForm);
     Form* MainForm() const { return mainForm_; }
+    // The form whose closing ends the program (Run sets it).
+    void SetMainForm(Form* form) { mainForm_ = form; }
 
     // Shows the form modally: every other window of the program is disabled, messages are pumped
     // until the form's modal result is set or its window goes, then the windows are enabled

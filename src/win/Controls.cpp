@@ -467,21 +467,20 @@ LRESULT CALLBACK ListViewControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wPara
         if (msg == WM_NOTIFY && self) {
             auto* nm = reinterpret_cast<NMHEADERW*>(lParam);
             const UINT code = nm->hdr.code;
-            const bool changing = code == HDN_ITEMCHANGINGW || code == HDN_ITEMCHANGINGA;
-            const bool changed = code == HDN_ITEMCHANGEDW || code == HDN_ITEMCHANGEDA;
-            if ((changing || changed) && nm->pitem && (nm->pitem->mask & HDI_WIDTH)) {
-                const int min = self->MinWidth(nm->iItem);
-                if (nm->pitem->cxy < min) {
-                    if (changing) nm->pitem->cxy = min;
-                    LRESULT r = ::DefSubclassProc(hwnd, msg, wParam, lParam);
-                    if (changed && !self->enforcing_) {
-                        self->enforcing_ = true;
-                        ::SendMessageW(hwnd, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(nm->iItem),
-                                       MAKELPARAM(min, 0));
-                        self->enforcing_ = false;
-                    }
-                    return r;
+            if ((code == HDN_ITEMCHANGEDW || code == HDN_ITEMCHANGEDA) && nm->pitem &&
+                (nm->pitem->mask & HDI_WIDTH) && !self->enforcing_) {
+                const LRESULT r = ::DefSubclassProc(hwnd, msg, wParam, lParam);
+                const int column = nm->iItem;
+                const int min = self->MinWidth(column);
+                const int width =
+                    static_cast<int>(::SendMessageW(hwnd, LVM_GETCOLUMNWIDTH, column, 0));
+                if (width < min) {
+                    self->enforcing_ = true;
+                    ::SendMessageW(hwnd, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+                                   MAKELPARAM(min, 0));
+                    self->enforcing_ = false;
                 }
+                return r;
             }
         }
         if (msg == WM_NCDESTROY && self) {

@@ -1,0 +1,106 @@
+// Helpers for the in-process tests of the Windows layer: the application object made ready,
+// a recorder in place of the error message box, temp folders, the folder of the test binary,
+// and message pumping with a time limit.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "win/App.h"
+#include "win/ComError.h"
+
+namespace qm::win::test {
+
+// The application object with its owner window, as the program has it after start-up.
+inline void EnsureApp() {
+    App().Initialize(::GetModuleHandleW(nullptr));
+}
+
+// Replaces the error display with a recorder for the test's lifetime.
+class ErrorRecorder {
+  public:
+    ErrorRecorder() {
+        App().SetErrorDisplay([this](const std::wstring& message) {
+            messages.push_back(message);
+            if (onShow) onShow();
+        });
+    }
+    ~ErrorRecorder() { App().SetErrorDisplay(nullptr); }
+    ErrorRecorder(const ErrorRecorder&) = delete;
+    ErrorRecorder& operator=(const ErrorRecorder&) = delete;
+
+    std::vector<std::wstring> messages;
+    std::function<void()> onShow;  // runs while the message is being shown
+};
+
+// Pumps messages until the condition holds or the time is up; returns the condition.
+inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
+    const DWORD start = ::GetTickCount();
+    while (!done()) {
+        if (::GetTickCount() - start > timeoutMs) return false;
+        App().ProcessMessages();
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
+// The folder of the running test binary, with its trailing "\".
+inline std::string BinaryFolder() {
+    char buf[MAX_PATH * 2] = {};
+    const DWORD n = ::GetModuleFileNameA(nullptr, buf, sizeof buf);
+    std::string path(buf, n);
+    return path.substr(0, path.find_last_of('\\') + 1);
+}
+
+// A fresh folder under the system temp folder, removed with everything in it at the end.
+class TempFolder {
+  public:
+    TempFolder() {
+        char base[MAX_PATH + 1] = {};
+        ::GetTempPathA(sizeof base, base);
+        for (unsigned i = ::GetTickCount(), n = 0; n < 1000; ++n, ++i) {
+            std::string candidate = std::string(base) + "qmtest" + std::to_string(i);
+            if (::CreateDirectoryA(candidate.c_str(), nullptr)) {
+                path_ = candidate + "\\";
+                return;
+            }
+        }
+        ADD_FAILURE() << "no temp folder";
+    }
+    ~TempFolder() {
+        if (!path_.empty()) Remove(path_);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    // With its trailing "\".
+    const std::string& Path() const { return path_; }
+
+  private:
+    static void Remove(const std::string& folder) {
+        WIN32_FIND_DATAA data;
+        HANDLE find = ::FindFirstFileA((folder + "*").c_str(), &data);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                const std::string name = data.cFileName;
+                if (name == "." || name == "..") continue;
+                const std::string full = folder + name;
+                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    Remove(full + "\\");
+                else {
+                    ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                    ::DeleteFileA(full.c_str());
+                }
+            } while (::FindNextFileA(find, &data));
+            ::FindClose(find);
+        }
+        ::RemoveDirectoryA(folder.c_str());
+    }
+    std::string path_;
+};
+
+}  // namespace qm::win::test

@@ -1,0 +1,403 @@
+// The main window: its layout, the depth pair, the candidate list and the drop intake, on real
+// windows.
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "WinTestSupport.h"
+#include "win/ComError.h"
+#include "win/Unit1.h"
+
+namespace qm::win::test {
+namespace {
+
+const wchar_t kGothic[] = L"\uFF2D\uFF33 \u30B4\u30B7\u30C3\u30AF";  // ＭＳ ゴシック
+
+// A main window whose AddPath records what it is handed (and the cursor at that moment), and
+// fails for one item on request.
+class RecordingForm1 : public TForm1 {
+  public:
+    struct Call {
+        std::string path;
+        int depth;
+        int cursor;
+    };
+    void AddPath(const std::string& path, int depth) override {
+        calls.push_back({path, depth, App().AppCursor()});
+        if (static_cast<int>(calls.size()) == failAt) throw Error(L"shell failed");
+    }
+    std::vector<Call> calls;
+    int failAt = 0;
+};
+
+class MainFormTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        EnsureApp();
+        form = Form::New<RecordingForm1>();
+    }
+    FormPtr<RecordingForm1> form;
+};
+
+Control* FindControl(Container& container, const std::string& name) {
+    for (Control* c : container.Children()) {
+        if (c->Name() == name) return c;
+        if (auto* inner = dynamic_cast<Container*>(c))
+            if (Control* found = FindControl(*inner, name)) return found;
+    }
+    return nullptr;
+}
+
+// The window's place in its parent's client area.
+RECT WindowBounds(HWND hwnd) {
+    RECT rc;
+    ::GetWindowRect(hwnd, &rc);
+    ::MapWindowPoints(nullptr, ::GetParent(hwnd), reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
+LOGFONTW FontOf(HFONT font) {
+    LOGFONTW lf = {};
+    ::GetObjectW(font, sizeof lf, &lf);
+    return lf;
+}
+
+TEST_F(MainFormTest, EveryControlAsTheLayoutHasIt) {
+    struct Expected {
+        const char* name;
+        ControlKind kind;
+        const wchar_t* windowClass;  // nullptr: drawn by its parent
+        const char* parent;
+        int left, top, width, height;  // labels: their size follows the text
+        const wchar_t* text;
+        bool redBold;
+    };
+    const Expected table[] = {
+        {"Panel1", ControlKind::Panel, L"QuillmarkPanel", nullptr, 0, 0, 562, 249, L"", false},
+        {"Edit1", ControlKind::Edit, L"Edit", "Panel1", 8, 24, 41, 21, L"2", false},
+        {"UpDown1", ControlKind::UpDown, UPDOWN_CLASSW, "Panel1", 49, 24, 15, 21, L"", false},
+        {"Label1", ControlKind::Label, nullptr, "Panel1", 8, 8, 0, 0, L"階層制限", false},
+        {"LView", ControlKind::ListView, WC_LISTVIEWW, nullptr, 0, 249, 562, 150, L"", false},
+        {"Button1", ControlKind::Button, L"Button", "Panel1", 80, 16, 233, 25,
+         L"チェックしたファイルを名称変更", false},
+        {"Button2", ControlKind::Button, L"Button", "Panel1", 320, 16, 113, 25, L"リストクリア",
+         false},
+        {"Button3", ControlKind::Button, L"Button", "Panel1", 440, 16, 113, 25, L"バージョン情報",
+         false},
+        {"Label2", ControlKind::Label, nullptr, "Panel1", 16, 56, 0, 0,
+         L"1)フォルダやファイルをドラッグアンドドロップします", true},
+        {"Label10", ControlKind::Label, nullptr, "Panel1", 32, 72, 0, 0,
+         L"※フォルダドロップ時の階層掘り下げは「階層制限」で制限できます", false},
+        {"Label3", ControlKind::Label, nullptr, "Panel1", 32, 88, 0, 0,
+         L"※チェックをはずすと名称変更しません", false},
+        {"Label4", ControlKind::Label, nullptr, "Panel1", 32, 104, 0, 0,
+         L"※ファイル名が気に入らない場合は「新しい名前」を直接書き換えます", false},
+        {"Label11", ControlKind::Label, nullptr, "Panel1", 32, 120, 0, 0,
+         L"※「新しい名前」は「Title」プロパティの値になります", false},
+        {"Label12", ControlKind::Label, nullptr, "Panel1", 32, 136, 0, 0,
+         L"※「Title」なし/すでにファイル名が「Title」に同じ場合はリストしません", false},
+        {"Label5", ControlKind::Label, nullptr, "Panel1", 16, 160, 0, 0,
+         L"2)納得したら「チェックしたファイルを名称変更」をクリック", true},
+        {"Label6", ControlKind::Label, nullptr, "Panel1", 32, 176, 0, 0, L"※元には戻りません",
+         false},
+        {"Label7", ControlKind::Label, nullptr, "Panel1", 32, 192, 0, 0,
+         L"※既存ファイルと名前があたる場合は、適当に連番をつけてずらします", false},
+        {"Label8", ControlKind::Label, nullptr, "Panel1", 32, 208, 0, 0,
+         L"※変更したファイルはリストから削除します", false},
+        {"Label9", ControlKind::Label, nullptr, "Panel1", 32, 224, 0, 0,
+         L"※ファイル名に使えない文字が入っている場合などはそのままリストに残ります", false},
+    };
+    ASSERT_EQ(form->Children().size() + form->Panel1.Children().size(),
+              sizeof table / sizeof table[0]);
+    for (const Expected& e : table) {
+        SCOPED_TRACE(e.name);
+        Control* c = FindControl(*form, e.name);
+        ASSERT_NE(c, nullptr);
+        EXPECT_EQ(c->Kind(), e.kind);
+        Control* parent = e.parent ? FindControl(*form, e.parent) : nullptr;
+        EXPECT_EQ(c->Parent(), e.parent ? dynamic_cast<Container*>(parent)
+                                        : static_cast<Container*>(form.get()));
+        EXPECT_EQ(c->Caption(), e.text);
+        EXPECT_EQ(c->Left(), e.left);
+        EXPECT_EQ(c->Top(), e.top);
+        const LOGFONTW lf = FontOf(c->Font());
+        EXPECT_STREQ(lf.lfFaceName, kGothic);
+        EXPECT_EQ(lf.lfCharSet, SHIFTJIS_CHARSET);
+        if (e.windowClass) {
+            wchar_t cls[64] = {};
+            ::GetClassNameW(c->Handle(), cls, 64);
+            EXPECT_EQ(_wcsicmp(cls, e.windowClass), 0) << "class " << WideToAnsi(cls);
+            const RECT rc = WindowBounds(c->Handle());
+            EXPECT_EQ(rc.left, e.left);
+            EXPECT_EQ(rc.top, e.top);
+            EXPECT_EQ(rc.right - rc.left, e.width);
+            EXPECT_EQ(rc.bottom - rc.top, e.height);
+            EXPECT_EQ(::GetParent(c->Handle()), e.parent ? parent->Handle() : form->Handle());
+        } else {
+            // A label is as large as its text in its own font.
+            EXPECT_EQ(c->Handle(), nullptr);
+            HDC dc = ::GetDC(nullptr);
+            HGDIOBJ old = ::SelectObject(dc, c->Font());
+            SIZE size = {};
+            ::GetTextExtentPoint32W(dc, e.text, static_cast<int>(std::wcslen(e.text)), &size);
+            TEXTMETRICW tm = {};
+            ::GetTextMetricsW(dc, &tm);
+            ::SelectObject(dc, old);
+            ::ReleaseDC(nullptr, dc);
+            EXPECT_EQ(c->Width(), size.cx);
+            EXPECT_EQ(c->Height(), tm.tmHeight);
+            EXPECT_EQ(lf.lfHeight, -13);
+            EXPECT_EQ(lf.lfWeight, e.redBold ? FW_BOLD : FW_NORMAL);
+            EXPECT_EQ(c->FontColor(), e.redBold ? RGB(255, 0, 0) : ::GetSysColor(COLOR_WINDOWTEXT));
+            EXPECT_TRUE(c->Visible());
+        }
+    }
+    EXPECT_EQ(FontOf(form->LView.Font()).lfHeight, -12);
+    EXPECT_EQ(form->ClientWidth(), 562);
+    EXPECT_EQ(form->ClientHeight(), 399);
+    const RECT outer = form->BoundsRect();
+    EXPECT_EQ(outer.left, 192);
+    EXPECT_EQ(outer.top, 107);
+    EXPECT_EQ(form->Panel1.BackColor(), ::GetSysColor(COLOR_BTNFACE));
+}
+
+TEST_F(MainFormTest, TabOrderRunsThroughThePanelThenTheList) {
+    std::vector<HWND> order;
+    HWND hwnd = nullptr;
+    for (int i = 0; i < 6; ++i) {
+        hwnd = ::GetNextDlgTabItem(form->Handle(), hwnd, FALSE);
+        order.push_back(hwnd);
+    }
+    const std::vector<HWND> expected = {form->Edit1.Handle(),   form->Button1.Handle(),
+                                        form->Button2.Handle(), form->Button3.Handle(),
+                                        form->LView.Handle(),   form->Edit1.Handle()};
+    EXPECT_EQ(order, expected);
+}
+
+TEST_F(MainFormTest, ResizingKeepsThePanelOnTopAndTheListFillingTheRest) {
+    RECT rc = form->BoundsRect();
+    form->SetBounds(rc.left, rc.top, rc.right - rc.left + 100, rc.bottom - rc.top + 60);
+    const RECT panel = WindowBounds(form->Panel1.Handle());
+    const RECT list = WindowBounds(form->LView.Handle());
+    EXPECT_EQ(panel.right - panel.left, form->ClientWidth());
+    EXPECT_EQ(panel.bottom - panel.top, 249);
+    EXPECT_EQ(list.top, 249);
+    EXPECT_EQ(list.right - list.left, form->ClientWidth());
+    EXPECT_EQ(list.bottom, form->ClientHeight());
+}
+
+TEST_F(MainFormTest, CaptionAndDropTarget) {
+    // The test binary carries no version resource: the version part stays empty.
+    EXPECT_EQ(form->Caption(), App().Title() + " Ver. - Form1");
+    EXPECT_EQ(App().Title(), "win_tests");  // its first character keeps its case
+    EXPECT_TRUE(::GetWindowLongW(form->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+}
+
+TEST_F(MainFormTest, DepthPairStartsAtTwoAndStopsAtItsEnds) {
+    HWND edit = form->Edit1.Handle();
+    EXPECT_EQ(form->UpDown1.Position(), 2);
+    EXPECT_EQ(form->Edit1.Caption(), L"2");
+    EXPECT_EQ(form->UpDown1.Min(), 0);
+    EXPECT_EQ(form->UpDown1.Max(), 10);
+    EXPECT_EQ(::SendMessageW(form->UpDown1.Handle(), UDM_GETBUDDY, 0, 0),
+              reinterpret_cast<LRESULT>(edit));
+    // The arrow keys in the box move the position and stop at the ends.
+    for (int i = 0; i < 15; ++i)
+        ::SendMessageW(edit, WM_KEYDOWN, VK_UP, 0);
+    EXPECT_EQ(form->UpDown1.Position(), 10);
+    EXPECT_EQ(form->Edit1.Caption(), L"10");
+    for (int i = 0; i < 15; ++i)
+        ::SendMessageW(edit, WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(form->UpDown1.Position(), 0);
+    EXPECT_EQ(form->Edit1.Caption(), L"0");
+}
+
+TEST_F(MainFormTest, DepthPairTakesOverATypedNumber) {
+    struct Case {
+        const wchar_t* typed;
+        short expected;
+    };
+    const Case cases[] = {
+        {L"7", 7},                 // taken over
+        {L"x", 7},                 // not a number: the position stays
+        {L"10", 10}, {L"15", 10},  // out of range: the position stays
+        {L"0", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(WideToAnsi(c.typed));
+        form->Edit1.SetCaption(std::wstring(c.typed));
+        EXPECT_EQ(form->UpDown1.Position(), c.expected);
+    }
+}
+
+TEST_F(MainFormTest, ListViewIsAReportWithCheckBoxesAndFourColumns) {
+    HWND lv = form->LView.Handle();
+    const LONG style = ::GetWindowLongW(lv, GWL_STYLE);
+    EXPECT_EQ(style & LVS_TYPEMASK, LVS_REPORT);
+    EXPECT_TRUE(style & LVS_SINGLESEL);
+    EXPECT_TRUE(style & LVS_EDITLABELS);
+    EXPECT_FALSE(style & (LVS_SORTASCENDING | LVS_SORTDESCENDING | LVS_NOCOLUMNHEADER));
+    const DWORD ex = static_cast<DWORD>(::SendMessageW(lv, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+    EXPECT_EQ(ex & (LVS_EX_CHECKBOXES | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT),
+              static_cast<DWORD>(LVS_EX_CHECKBOXES | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT));
+    EXPECT_NE(::SendMessageW(lv, LVM_GETIMAGELIST, LVSIL_STATE, 0), 0) << "no check box images";
+
+    const wchar_t* headers[] = {L"新しい名前", L"元の名前", L"拡張子", L"フォルダ"};
+    const int widths[] = {100, 100, 50, 100};
+    HWND header = reinterpret_cast<HWND>(::SendMessageW(lv, LVM_GETHEADER, 0, 0));
+    ASSERT_EQ(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), 4);
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        wchar_t text[64] = {};
+        LVCOLUMNW col = {};
+        col.mask = LVCF_TEXT | LVCF_WIDTH;
+        col.pszText = text;
+        col.cchTextMax = 64;
+        ASSERT_TRUE(::SendMessageW(lv, LVM_GETCOLUMNW, i, reinterpret_cast<LPARAM>(&col)));
+        EXPECT_STREQ(text, headers[i]);
+        EXPECT_EQ(col.cx, widths[i]);
+        EXPECT_EQ(form->LView.MinWidth(i), widths[i]);
+    }
+}
+
+TEST_F(MainFormTest, ColumnsNeverGetNarrowerThanTheirMinimum) {
+    ListView view = form->LView.View();
+    view.SetColumnWidth(0, 30);
+    view.SetColumnWidth(2, 10);
+    view.SetColumnWidth(3, 240);
+    EXPECT_EQ(view.ColumnWidth(0), 100);
+    EXPECT_EQ(view.ColumnWidth(2), 50);
+    EXPECT_EQ(view.ColumnWidth(3), 240);
+}
+
+TEST_F(MainFormTest, RowsStayInTheOrderAddedAndAHeaderClickChangesNothing) {
+    ListView view = form->LView.View();
+    for (const char* name : {"zeta", "alpha", "mid"})
+        view.AppendRow(name);
+    HWND header = reinterpret_cast<HWND>(::SendMessageW(view.Handle(), LVM_GETHEADER, 0, 0));
+    ::SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 5));
+    ::SendMessageW(header, WM_LBUTTONUP, 0, MAKELPARAM(20, 5));
+    EXPECT_EQ(view.Text(0, 0), "zeta");
+    EXPECT_EQ(view.Text(1, 0), "alpha");
+    EXPECT_EQ(view.Text(2, 0), "mid");
+}
+
+TEST_F(MainFormTest, TheProposedNameCanBeEditedInPlace) {
+    ListView view = form->LView.View();
+    view.AppendRow("Old title");
+    view.SetText(0, 1, "movie");
+    form->Show();
+    ::SetFocus(view.Handle());
+    HWND edit = reinterpret_cast<HWND>(::SendMessageW(view.Handle(), LVM_EDITLABELW, 0, 0));
+    ASSERT_NE(edit, nullptr) << "editing the first column was refused";
+    ::SetWindowTextW(edit, L"New title");
+    ::SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+    ::SendMessageW(edit, WM_CHAR, VK_RETURN, 0);
+    PumpUntil([&] { return !::IsWindow(edit); }, 2000);
+    EXPECT_EQ(view.Text(0, 0), "New title");
+    EXPECT_EQ(view.Text(0, 1), "movie");
+    form->Hide();
+}
+
+TEST_F(MainFormTest, ClearButtonEmptiesTheListAndKeepsTheColumnWidths) {
+    ListView view = form->LView.View();
+    view.AppendRow("a");
+    view.AppendRow("b");
+    view.SetColumnWidth(0, 180);
+    ::SendMessageW(form->Button2.Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(view.Count(), 0);
+    EXPECT_EQ(view.ColumnWidth(0), 180);
+}
+
+// An HDROP as the shell makes it: DROPFILES followed by the ANSI paths, each ending in a zero,
+// and one more zero at the end.
+HGLOBAL MakeDrop(const std::vector<std::string>& paths) {
+    std::size_t chars = 1;
+    for (const auto& p : paths)
+        chars += p.size() + 1;
+    HGLOBAL h = ::GlobalAlloc(GHND, sizeof(DROPFILES) + chars);
+    auto* df = static_cast<DROPFILES*>(::GlobalLock(h));
+    df->pFiles = sizeof(DROPFILES);
+    df->fWide = FALSE;
+    char* text = reinterpret_cast<char*>(df) + sizeof(DROPFILES);
+    for (const auto& p : paths) {
+        std::memcpy(text, p.c_str(), p.size() + 1);
+        text += p.size() + 1;
+    }
+    *text = '\0';
+    ::GlobalUnlock(h);
+    return h;
+}
+
+bool Released(HGLOBAL h) {
+    return ::GlobalSize(h) == 0;
+}
+
+TEST_F(MainFormTest, DropHandsEveryItemOnInOrderUnderTheHourglass) {
+    ErrorRecorder errors;
+    const std::vector<std::string> items = {"C:\\videos\\b.mp4", "C:\\videos", "D:\\a.mkv",
+                                            "C:\\videos\\b.mp4"};
+    HGLOBAL drop = MakeDrop(items);
+    ::SendMessageW(form->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    ASSERT_EQ(form->calls.size(), items.size());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        EXPECT_EQ(form->calls[i].path, items[i]);
+        EXPECT_EQ(form->calls[i].depth, 0);
+        EXPECT_EQ(form->calls[i].cursor, crHourGlass);
+    }
+    EXPECT_EQ(App().AppCursor(), crDefault);
+    EXPECT_TRUE(Released(drop));
+    EXPECT_TRUE(errors.messages.empty());
+}
+
+TEST_F(MainFormTest, DroppedPathLongerThan260CharactersArrivesCut) {
+    std::string path = "C:\\";
+    while (path.size() < 300)
+        path += "abcdefghij\\";
+    path.resize(300);
+    ::SendMessageW(form->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({path})), 0);
+    ASSERT_EQ(form->calls.size(), 1u);
+    EXPECT_EQ(form->calls[0].path, path.substr(0, 260));
+}
+
+TEST_F(MainFormTest, AFailedItemStopsTheDropReleasesItAndRestoresTheCursorBeforeTheMessage) {
+    ErrorRecorder errors;
+    int cursorWhenShown = -1;
+    bool releasedWhenShown = false;
+    HGLOBAL drop = MakeDrop({"C:\\one.avi", "C:\\two.avi", "C:\\three.avi"});
+    errors.onShow = [&] {
+        cursorWhenShown = App().AppCursor();
+        releasedWhenShown = Released(drop);
+    };
+    form->failAt = 2;
+    ::SendMessageW(form->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+
+    ASSERT_EQ(form->calls.size(), 2u) << "the third item must not be examined";
+    EXPECT_EQ(form->calls[1].path, "C:\\two.avi");
+    ASSERT_EQ(errors.messages.size(), 1u);
+    EXPECT_EQ(errors.messages[0], L"shell failed");
+    EXPECT_EQ(cursorWhenShown, crDefault);
+    EXPECT_TRUE(releasedWhenShown);
+    EXPECT_TRUE(::IsWindow(form->Handle()));
+
+    // The next drop works as usual.
+    form->failAt = 0;
+    form->calls.clear();
+    HGLOBAL next = MakeDrop({"C:\\four.avi"});
+    ::SendMessageW(form->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(next), 0);
+    ASSERT_EQ(form->calls.size(), 1u);
+    EXPECT_EQ(form->calls[0].cursor, crHourGlass);
+    EXPECT_EQ(App().AppCursor(), crDefault);
+    EXPECT_TRUE(Released(next));
+    EXPECT_EQ(errors.messages.size(), 1u);
+}
+
+}  // namespace
+}  // namespace qm::win::test

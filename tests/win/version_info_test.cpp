@@ -1,0 +1,181 @@
+// Version strings read from real executables: the program itself, small executables with version
+// resources of their own, and copies of the program under other names, started as processes
+// whose main window caption is read from outside.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "WinTestSupport.h"
+#include "win/ComError.h"
+#include "win/VersionInfo.h"
+
+namespace qm::win::test {
+namespace {
+
+std::string Beside(const char* name) {
+    return BinaryFolder() + name;
+}
+
+std::string Read(const std::string& file, std::string_view key, std::string value = "keep") {
+    GetVersionInfoString(key, file, value);
+    return value;
+}
+
+TEST(VersionInfoTest, TheProgramsOwnResource) {
+    const std::string exe = Beside("Quillmark.exe");
+    ASSERT_NE(::GetFileAttributesA(exe.c_str()), INVALID_FILE_ATTRIBUTES) << exe;
+    struct Case {
+        std::string_view key;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {VersionInfoKeys[3], "0.7.4.17"},       // FileVersion
+        {VersionInfoKeys[4], "Quillmark"},      // InternalName
+        {VersionInfoKeys[7], "Quillmark.exe"},  // OriginalFilename
+        {VersionInfoKeys[1], ""},               // CompanyName: present and empty
+        {"Comment", ""},                        // the key the resource has
+        {VersionInfoKeys[0], "keep"},           // "Comments" is not in it
+        {VersionInfoKeys[9], "keep"},           // ProductName
+        {VersionInfoKeys[10], "keep"},          // ProductVersion
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.key));
+        EXPECT_EQ(Read(exe, c.key), c.expected);
+    }
+    EXPECT_FALSE(Read(exe, VersionInfoKeys[5]).empty());  // LegalCopyright: a credit
+}
+
+TEST(VersionInfoTest, TheJapaneseDescriptionReadsInTheAnsiCodePage) {
+    const std::string exe = Beside("Quillmark.exe");
+    const std::wstring description = L"動画ファイル名をタイトルにちなんでリネーム";
+    EXPECT_EQ(Read(exe, VersionInfoKeys[2], ""),
+              WideToAnsi(description.c_str(), static_cast<int>(description.size())));
+    if (::GetACP() == 932) {
+        EXPECT_EQ(Read(exe, VersionInfoKeys[2], "").substr(0, 4), "\x93\xae\x89\xe6");  // 動画
+    }
+}
+
+TEST(VersionInfoTest, OtherResources) {
+    struct Case {
+        const char* file;
+        std::string_view key;
+        const char* expected;
+    };
+    const Case cases[] = {
+        // No version resource at all.
+        {"vfix_none.exe", VersionInfoKeys[3], "keep"},
+        // Only the first translation of the list counts, whatever order the blocks have.
+        {"vfix_two_translations.exe", VersionInfoKeys[3], "1.0"},
+        {"vfix_two_translations.exe", VersionInfoKeys[2], "First"},
+        {"vfix_two_translations.exe", VersionInfoKeys[9], "keep"},
+        // Blanks and control characters go from both ends; blanks alone give the empty string.
+        {"vfix_blank_values.exe", VersionInfoKeys[2], ""},
+        {"vfix_blank_values.exe", VersionInfoKeys[3], "2.5"},
+        {"vfix_blank_values.exe", VersionInfoKeys[4], "inner  blanks stay"},
+        {"vfix_blank_values.exe", VersionInfoKeys[1], ""},
+        // Strings without a translation list are not found.
+        {"vfix_no_translation.exe", VersionInfoKeys[3], "keep"},
+        // A file that is not there.
+        {"no such file.exe", VersionInfoKeys[3], "keep"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + " " + std::string(c.key));
+        EXPECT_EQ(Read(Beside(c.file), c.key), c.expected);
+    }
+}
+
+// Starts the executable, waits for its main window, and returns its caption and that of the
+// window that owns it; then closes it as the user would.
+struct Captions {
+    std::string main;
+    std::string owner;
+    DWORD exitCode = 0;
+};
+
+struct FindState {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindMain(HWND hwnd, LPARAM param) {
+    auto* state = reinterpret_cast<FindState*>(param);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    char cls[32] = {};
+    ::GetClassNameA(hwnd, cls, sizeof cls);
+    if (pid == state->pid && std::string(cls) == "TForm1" && ::IsWindowVisible(hwnd)) {
+        state->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+Captions RunAndReadCaptions(const std::string& exe) {
+    Captions result;
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::string command = "\"" + exe + "\"";
+    if (!::CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &si, &pi)) {
+        ADD_FAILURE() << "cannot start " << exe;
+        return result;
+    }
+    FindState state = {pi.dwProcessId, nullptr};
+    for (int i = 0; i < 300 && !state.found; ++i) {
+        ::EnumWindows(FindMain, reinterpret_cast<LPARAM>(&state));
+        if (!state.found) ::Sleep(100);
+    }
+    if (state.found) {
+        char text[256] = {};
+        ::GetWindowTextA(state.found, text, sizeof text);
+        result.main = text;
+        char owner[256] = {};
+        ::GetWindowTextA(::GetWindow(state.found, GW_OWNER), owner, sizeof owner);
+        result.owner = owner;
+        ::PostMessageA(state.found, WM_CLOSE, 0, 0);
+    } else {
+        ADD_FAILURE() << "no main window from " << exe;
+    }
+    if (::WaitForSingleObject(pi.hProcess, 20000) != WAIT_OBJECT_0) {
+        ADD_FAILURE() << exe << " did not end after WM_CLOSE";
+        ::TerminateProcess(pi.hProcess, 1);
+    }
+    ::GetExitCodeProcess(pi.hProcess, &result.exitCode);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    return result;
+}
+
+TEST(VersionInfoTest, CaptionsFollowTheExecutablesName) {
+    EnsureApp();
+    TempFolder temp;
+    struct Case {
+        const char* name;
+        const char* title;
+    };
+    const Case cases[] = {
+        {"Quillmark.exe", "Quillmark"},
+        {"SAMPLE.TOOL.EXE", "Sample"},
+        {"MyTool.exe", "Mytool"},
+        {"myTool.exe", "mytool"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // A folder for each: file names differing in case only are one name to the system.
+        const std::string folder = temp.Path() + std::to_string(++n);
+        ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
+        const std::string copy = folder + "\\" + c.name;
+        ASSERT_TRUE(::CopyFileA(Beside("Quillmark.exe").c_str(), copy.c_str(), FALSE));
+        const Captions captions = RunAndReadCaptions(copy);
+        EXPECT_EQ(captions.main, std::string(c.title) + " Ver.0.7.4.17 - Form1");
+        EXPECT_EQ(captions.owner, c.title);
+        EXPECT_EQ(captions.exitCode, 0u);
+    }
+}
+
+}  // namespace
+}  // namespace qm::win::test
