@@ -4,6 +4,12 @@ file(GLOB QM_TITLEDUMP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/title
 if(QM_TITLEDUMP_SOURCES)
   add_executable(titledump ${QM_TITLEDUMP_SOURCES})
   target_link_libraries(titledump PRIVATE qm_media)
+  target_include_directories(titledump PRIVATE ${CMAKE_SOURCE_DIR}/tools)
+  if(BUILD_TESTING)
+    add_test(NAME titledump.walk
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/tools/titledump_test.sh $<TARGET_FILE:titledump>)
+    set_tests_properties(titledump.walk PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120)
+  endif()
 endif()
 
 if(QM_BENCH)
@@ -14,6 +20,10 @@ if(QM_BENCH)
     add_executable(${name} ${src})
     target_link_libraries(${name} PRIVATE qm_media benchmark::benchmark)
   endforeach()
+
+  # The I/O floor of bench/title_bench.sh: a plain program, not a Google Benchmark binary.
+  add_executable(floor ${CMAKE_SOURCE_DIR}/bench/floor.cpp)
+  target_include_directories(floor PRIVATE ${CMAKE_SOURCE_DIR}/tools)
 endif()
 
 if(QM_FUZZ)
