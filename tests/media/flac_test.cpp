@@ -6,7 +6,7 @@
 
 #include "media/Readers.h"
 #include "media/Text.h"
-#include "reader_test_util.h"
+#include "media/TestUtil.h"
 
 namespace qm::media {
 namespace {
@@ -61,6 +61,7 @@ class FlacTest : public testing::TestWithParam<FlacCase> {};
 
 TEST_P(FlacTest, ReadsTitle) {
     const FlacCase& c = GetParam();
+    test::WriteSeedsIfAsked("flac", {{c.name, c.file}});
     const TitleResult r = Read(c.file);
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(EncodeUtf8(r.title), EncodeUtf8(c.title));

@@ -5,7 +5,7 @@
 
 #include "media/Readers.h"
 #include "media/Text.h"
-#include "reader_test_util.h"
+#include "media/TestUtil.h"
 
 namespace qm::media {
 namespace {
@@ -90,6 +90,7 @@ class Mp3Test : public testing::TestWithParam<Mp3Case> {};
 
 TEST_P(Mp3Test, ReadsTitle) {
     const Mp3Case& c = GetParam();
+    test::WriteSeedsIfAsked("mp3", {{c.name, c.file}});
     const TitleResult r = Read(c.file);
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(EncodeUtf8(r.title), EncodeUtf8(c.title));

@@ -7,7 +7,7 @@
 
 #include "media/Readers.h"
 #include "media/Text.h"
-#include "reader_test_util.h"
+#include "media/TestUtil.h"
 
 namespace qm::media {
 namespace {
@@ -120,6 +120,7 @@ class OggTest : public testing::TestWithParam<OggCase> {};
 
 TEST_P(OggTest, ReadsTitle) {
     const OggCase& c = GetParam();
+    test::WriteSeedsIfAsked("ogg", {{c.name, c.file}});
     const TitleResult r = Read(c.file);
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(EncodeUtf8(r.title), EncodeUtf8(c.title));

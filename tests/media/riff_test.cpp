@@ -5,7 +5,7 @@
 
 #include "media/Readers.h"
 #include "media/Text.h"
-#include "reader_test_util.h"
+#include "media/TestUtil.h"
 
 namespace qm::media {
 namespace {
@@ -57,6 +57,7 @@ class RiffTest : public testing::TestWithParam<RiffCase> {};
 
 TEST_P(RiffTest, ReadsTitle) {
     const RiffCase& c = GetParam();
+    test::WriteSeedsIfAsked("riff", {{c.name, c.file}});
     const TitleResult r = Read(c.file);
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(EncodeUtf8(r.title), EncodeUtf8(c.title));

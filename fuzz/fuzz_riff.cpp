@@ -1,0 +1,14 @@
+// Fuzzes the RIFF AVI/WAV/RF64 reader over a memory source.
+#include <cstddef>
+#include <cstdint>
+
+#include "FuzzCheck.h"
+#include "media/Readers.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace qm::media;
+    MemorySource src(data, size);
+    const TitleResult r = ReadRiffTitle(src, DecodeCp1252);
+    fuzz::CheckOutcome(r, src);
+    return 0;
+}
