@@ -10,13 +10,22 @@ pkgs=(
   locales ffmpeg libimage-exiftool-perl libbenchmark-dev libx11-dev
   file fonts-ipafont-gothic
 )
+# Where the kernel runs no 32-bit code, wine32 cannot start; the Windows tests then run the x86_64
+# build of the same sources under the 64-bit Wine.
+pkgs64=(wine64 g++-mingw-w64-x86-64 mingw-w64-x86-64-dev)
+runs_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+
+installed() {
+  local p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' || return 1
+  done
+}
 
 have_all() {
   dpkg --print-foreign-architectures | grep -qx i386 || return 1
-  local p
-  for p in "${pkgs[@]}"; do
-    dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' || return 1
-  done
+  installed "${pkgs[@]}" || return 1
+  runs_32bit || installed "${pkgs64[@]}" || return 1
   locale -a 2>/dev/null | grep -qix 'ja_JP.utf8' || return 1
   return 0
 }
@@ -34,6 +43,9 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${pkgs[@]}" >/dev/null
+if ! runs_32bit; then
+  $SUDO apt-get install -y -qq --no-install-recommends "${pkgs64[@]}" >/dev/null
+fi
 if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
   $SUDO sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
   grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null

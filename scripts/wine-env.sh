@@ -47,10 +47,23 @@ qm_wine_setup() {
         echo "wine-env: creating a Wine prefix in $WINEPREFIX"
         "$QM_WINE" wineboot -i >/dev/null 2>&1 </dev/null || true
         "$QM_WINESERVER" -w >/dev/null 2>&1 || true
+        qm_wine_own_folders
         qm_wine_fonts
     fi
     # A persistent wineserver may be running for this prefix already; that one serves.
     "$QM_WINESERVER" -p >/dev/null 2>&1 </dev/null || true
+}
+
+# Wine links the prefix's Desktop, Documents, ... to the user's home. The prefix is this run's
+# own, so give it folders of its own: a shortcut the program writes onto "the desktop" then lands
+# in the temp prefix, never in the user's home.
+qm_wine_own_folders() {
+    local f
+    for f in "$WINEPREFIX"/drive_c/users/*/*; do
+        if [ -L "$f" ]; then
+            rm -f "$f" && mkdir -p "$f"
+        fi
+    done
 }
 
 # The program asks for the Japanese system fonts by their Windows names; map them to the

@@ -71,9 +71,19 @@ void PumpFor(DWORD ms) {
 }
 
 // The about window that is up, if any.
+BOOL CALLBACK FindInfoForm(HWND hwnd, LPARAM param) {
+    auto* form = dynamic_cast<TInfoForm*>(App().FormFromHandle(hwnd));
+    if (!form) return TRUE;
+    *reinterpret_cast<TInfoForm**>(param) = form;
+    return FALSE;
+}
+
+// The about window of this thread. Another test process in the same Wine session may have one
+// up at the same moment, so a search by class over the whole desktop could find that one.
 TInfoForm* LiveInfoForm() {
-    HWND hwnd = ::FindWindowW(L"TInfoForm", nullptr);
-    return dynamic_cast<TInfoForm*>(App().FormFromHandle(hwnd));
+    TInfoForm* found = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindInfoForm, reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 std::string ExeFileName() {
@@ -486,7 +496,25 @@ LinkContents ReadLink(const std::string& linkPath) {
     return out;
 }
 
+// The desktop is shared by every test process in the Wine prefix (the code-page runs go in
+// parallel) and the link is named after the test binary, so the processes take turns.
+class DesktopTurn {
+  public:
+    DesktopTurn() : mutex_(::CreateMutexA(nullptr, FALSE, "QuillmarkTestsDesktopShortcut")) {
+        if (mutex_.Valid()) ::WaitForSingleObject(mutex_.Get(), 60000);
+    }
+    ~DesktopTurn() {
+        if (mutex_.Valid()) ::ReleaseMutex(mutex_.Get());
+    }
+    DesktopTurn(const DesktopTurn&) = delete;
+    DesktopTurn& operator=(const DesktopTurn&) = delete;
+
+  private:
+    UniqueKernelHandle mutex_;
+};
+
 TEST_F(AboutWindow, DesktopShortcutIsWrittenOnEveryClick) {
+    const DesktopTurn turn;
     FormPtr<TInfoForm> form = Form::New<TInfoForm>();
     const std::string exe = ExePath();
     const std::string desktop = GetDesktopFolder();
@@ -524,7 +552,11 @@ ModalRun ShowAboutAnd(std::function<void(TInfoForm&)> whileUp, UINT closeAfterMs
     ModalRun run;
     RunSoon([&run, whileUp, closeAfterMs] {
         TInfoForm* form = LiveInfoForm();
-        if (!form) return;
+        if (!form) {
+            ADD_FAILURE() << "the modal loop runs without the about window";
+            ::PostQuitMessage(0);  // leave the loop rather than wait for ever
+            return;
+        }
         run.appeared = true;
         whileUp(*form);
         RunSoon(
@@ -538,6 +570,9 @@ ModalRun ShowAboutAnd(std::function<void(TInfoForm&)> whileUp, UINT closeAfterMs
     });
     ShowInfoForm();
     CancelPendingRuns();
+    MSG quit;
+    while (::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
     return run;
 }
 
