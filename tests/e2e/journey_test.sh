@@ -2,14 +2,15 @@
 # A user's journey, end to end: start Quillmark.exe, drop a folder of videos on its window the
 # way a file manager does (X drag and drop), read the list back, uncheck one row and edit the
 # name in another with the pointer and keyboard, press the rename button with a real click, and
-# then look at the files on disk and the rows left.
+# then look at the files on disk and the rows left; open the about window with a click, close
+# it with a key and see the main window take input again.
 #
 #   journey_test.sh PATH/TO/Quillmark.exe
 #
 # CTest runs it with the Wine environment exported (QM_WINE, WINEPREFIX, DISPLAY); run on its
 # own it prepares one through scripts/wine-env.sh. Screenshots (after the drop, before and after
-# the rename) are kept in e2e-artifacts/journey/ beside the exe. Prints "SKIP: ..." and exits 0
-# when the journey cannot be made on this machine.
+# the rename, the about window, the cleared list) are kept in e2e-artifacts/journey/ beside the
+# exe. Prints "SKIP: ..." and exits 0 when the journey cannot be made on this machine.
 set -euo pipefail
 
 exe=$(realpath "${1:?usage: journey_test.sh PATH/TO/Quillmark.exe}")
@@ -206,6 +207,38 @@ for name in "${!before[@]}"; do
     [ "${after[$now]:-}" = "${before[$name]}" ] ||
         fail "$name should now be $now with its own content; the folder holds: $(cd "$videos" && find . -type f | sort | tr '\n' ' ')"
 done
+
+step "opening the about window with a click on バージョン情報"
+read -r vx vy < <(probe point button "バージョン情報")
+click_at "$vx" "$vy"
+caption=$(probe about 30) || fail "the version button opened no about window"
+echo "$caption"
+case $caption in
+    "Quillmark Ver."*" - InfoForm") ;;
+    *) fail "the about window's caption is $caption" ;;
+esac
+if probe enabled; then fail "the main window takes input while the modal about window is up"; fi
+sleep 1  # a readout tick or two, for the screenshot
+shot 4-about
+
+step "closing it with a key press"
+xdotool key a
+probe about-gone 20 || fail "a key press did not close the about window"
+for _ in $(seq 1 20); do
+    probe enabled && break
+    sleep 0.25
+done
+probe enabled || fail "the main window takes no input after the about window closed"
+
+step "the main window takes input again: リストクリア empties the list"
+read -r lx2 ly2 < <(probe point button "リストクリア")
+click_at "$lx2" "$ly2"
+for _ in $(seq 1 20); do
+    [ -z "$(probe rows)" ] && break
+    sleep 0.25
+done
+[ -z "$(probe rows)" ] || fail "the clear button did not empty the list after the about window"
+shot 5-cleared
 
 step "closing the program"
 probe close || true

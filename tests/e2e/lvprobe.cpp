@@ -13,6 +13,9 @@
 //                                 must have the keyboard focus: click the row first)
 //   lvprobe editing               exits 0 while an in-place editor is open
 //   lvprobe close                 asks the main window to close
+//   lvprobe about [SECONDS]       waits for the about window; prints its caption (UTF-8)
+//   lvprobe about-gone [SECONDS]  waits until no about window is up
+//   lvprobe enabled               exits 0 when the main window takes input
 //
 // The list lives in another process, and the list view's messages carry pointers that the
 // system does not marshal, so every record the list reads or fills is placed in the program's
@@ -107,6 +110,36 @@ HWND MainWindow() {
     HWND found = nullptr;
     ::EnumWindows(FindMain, reinterpret_cast<LPARAM>(&found));
     return found;
+}
+
+// The about window: a visible top-level window whose caption begins with "Quillmark" and ends
+// with " - InfoForm".
+BOOL CALLBACK FindAbout(HWND hwnd, LPARAM param) {
+    static const std::wstring kEnd = L" - InfoForm";
+    if (!::IsWindowVisible(hwnd)) return TRUE;
+    const std::wstring text = WindowText(hwnd);
+    if (text.rfind(L"Quillmark", 0) != 0 || text.size() < kEnd.size() ||
+        text.compare(text.size() - kEnd.size(), kEnd.size(), kEnd) != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(param) = hwnd;
+    return FALSE;
+}
+
+HWND AboutWindow() {
+    HWND found = nullptr;
+    ::EnumWindows(FindAbout, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// Polls `ready` every 200 ms until it holds or `seconds` have passed.
+template <typename Ready>
+bool WaitFor(double seconds, Ready ready) {
+    const DWORD deadline = ::GetTickCount() + static_cast<DWORD>(seconds * 1000);
+    for (;;) {
+        if (ready()) return true;
+        if (static_cast<LONG>(::GetTickCount() - deadline) >= 0) return false;
+        ::Sleep(200);
+    }
 }
 
 // A block of memory in another process, freed on every path out.
@@ -213,23 +246,32 @@ int Run(const std::vector<std::wstring>& args) {
     if (args.empty()) return Fail("no command");
     const std::wstring& command = args[0];
 
+    const double seconds = args.size() > 1 ? _wtof(args[1].c_str()) : 0;
     if (command == L"find") {
-        double seconds = args.size() > 1 ? _wtof(args[1].c_str()) : 0;
-        DWORD deadline = ::GetTickCount() + static_cast<DWORD>(seconds * 1000);
-        for (;;) {
-            if (HWND main = MainWindow()) {
-                char text[32];
-                std::snprintf(text, sizeof text, "%p\n", static_cast<void*>(main));
-                Print(text);
-                return 0;
-            }
-            if (static_cast<LONG>(::GetTickCount() - deadline) >= 0) return Fail("no main window");
-            ::Sleep(200);
-        }
+        HWND main = nullptr;
+        if (!WaitFor(seconds, [&main] { return (main = MainWindow()) != nullptr; }))
+            return Fail("no main window");
+        char text[32];
+        std::snprintf(text, sizeof text, "%p\n", static_cast<void*>(main));
+        Print(text);
+        return 0;
+    }
+    if (command == L"about") {
+        HWND about = nullptr;
+        if (!WaitFor(seconds, [&about] { return (about = AboutWindow()) != nullptr; }))
+            return Fail("no about window");
+        Print(Utf8(WindowText(about)) + "\n");
+        return 0;
+    }
+    if (command == L"about-gone") {
+        return WaitFor(seconds, [] { return AboutWindow() == nullptr; })
+                   ? 0
+                   : Fail("the about window is still up");
     }
 
     HWND main = MainWindow();
     if (!main) return Fail("no main window");
+    if (command == L"enabled") return ::IsWindowEnabled(main) ? 0 : 1;
     if (command == L"close") {
         ::PostMessageW(main, WM_CLOSE, 0, 0);
         return 0;
