@@ -6,6 +6,7 @@
 #include "win/InfoForm.h"
 #include "win/Rename.h"
 #include "win/Scanner.h"
+#include "win/ShellServices.h"
 #include "win/VersionInfo.h"
 
 namespace qm::win {
@@ -296,6 +297,16 @@ bool TForm1::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
     WMDropFiles(reinterpret_cast<HDROP>(wParam));
     result = 0;
     return true;
+}
+
+void TForm1::OnCreate() {
+    // What the shell shows for the about window's links is owned by this window.
+    SetShellOwnerWindows(Handle(), App().OwnerWindow());
+    FormCreate(*this);
+}
+
+void TForm1::OnDestroy() {
+    SetShellOwnerWindows(nullptr, nullptr);
 }
 
 void TForm1::FormCreate(Form&) {

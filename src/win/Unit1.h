@@ -56,7 +56,8 @@ class TForm1 : public Form {
   protected:
     const FormDef& Definition() const override { return Layout(); }
     void CreateParams(CreateParamsRec& params) const override;
-    void OnCreate() override { FormCreate(*this); }
+    void OnCreate() override;
+    void OnDestroy() override;
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 };
 

@@ -13,6 +13,7 @@
 
 #include "WinTestSupport.h"
 #include "win/ComError.h"
+#include "win/ShellServices.h"
 #include "win/Unit1.h"
 
 namespace qm::win::test {
@@ -198,6 +199,24 @@ TEST_F(MainFormTest, CaptionAndDropTarget) {
     EXPECT_EQ(form->Caption(), App().Title() + " Ver. - Form1");
     EXPECT_EQ(App().Title(), "win_tests");  // its first character keeps its case
     EXPECT_TRUE(::GetWindowLongW(form->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+}
+
+HWND g_shellOwner = nullptr;
+HINSTANCE WINAPI RecordOwner(HWND owner, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT) {
+    g_shellOwner = owner;
+    return reinterpret_cast<HINSTANCE>(33);
+}
+
+TEST_F(MainFormTest, WhatTheShellOpensIsOwnedByTheMainWindowWhileItLives) {
+    ShellLaunchCalls recorder;
+    recorder.execute = RecordOwner;
+    const ShellLaunchCalls previous = SetShellLaunchCalls(recorder);
+    ShellOpen("C:\\", "");
+    EXPECT_EQ(g_shellOwner, form->Handle());
+    form.reset();
+    ShellOpen("C:\\", "");
+    EXPECT_EQ(g_shellOwner, nullptr);
+    SetShellLaunchCalls(previous);
 }
 
 TEST_F(MainFormTest, DepthPairStartsAtTwoAndStopsAtItsEnds) {
