@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "SharedChecks.h"
 #include "core/PathPieces.h"
 #include "win/App.h"
 #include "win/ComError.h"
@@ -27,6 +28,11 @@
 
 namespace qm::win {
 namespace {
+
+using test::kReadoutShapes;
+using test::LinkContents;
+using test::ReadLink;
+using test::Shape;
 
 // ---- helpers ----
 
@@ -125,36 +131,6 @@ std::vector<Label*> ReadoutLabels(TInfoForm& f) {
             &f.LblWorkingSetSize, &f.LblPageFaultCount,    &f.LblPagefileUsage,
             &f.LblPagedPoolUsage, &f.LblNonPagedPoolUsage, &f.LblProcessTime};
 }
-
-// Each figure as "#", so a line can be compared with its pattern.
-std::string Shape(const std::string& text) {
-    const Separators& s = CurrentSeparators();
-    std::string shape;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto digit = [&](std::size_t k) { return text[k] >= '0' && text[k] <= '9'; };
-        if (!digit(i)) {
-            shape += text[i++];
-            continue;
-        }
-        while (i < text.size() && (digit(i) || ((text[i] == s.thousand || text[i] == s.decimal) &&
-                                                i + 1 < text.size() && digit(i + 1))))
-            ++i;
-        shape += '#';
-    }
-    return shape;
-}
-
-const char* const kReadoutShapes[] = {
-    "Free Physical Memory:# KB; Total:# KB",
-    "Free Paging File:# KB; Total:# KB",
-    "Free Virtual Memory:# KB; Total:# KB",
-    "Memory Usage:# KB; Peak:# KB",
-    "Page Fault:#",
-    "Pagefile Usage:# KB; Peak:# KB",
-    "Paged Pool Usage:# KB; Peak:# KB",
-    "NonPaged Pool Usage:# KB; Peak:# KB",
-    "Kernel:#:#:#; User:#:#:#; Process:#:#:#",
-};
 
 // Clicks a label as the user does: the mouse goes down and up over its middle.
 void ClickLabel(Label& label) {
@@ -288,7 +264,8 @@ TEST_F(AboutWindow, ReadoutLinesMatchTheirPatternsAndChangeBetweenTicks) {
     FormPtr<TInfoForm> form = Form::New<TInfoForm>();
     const std::vector<Label*> lines = ReadoutLabels(*form);
     for (std::size_t i = 0; i < lines.size(); ++i)
-        EXPECT_EQ(Shape(lines[i]->CaptionAnsi()), kReadoutShapes[i]) << lines[i]->CaptionAnsi();
+        EXPECT_EQ(Shape(lines[i]->CaptionAnsi(), CurrentSeparators()), kReadoutShapes[i])
+            << lines[i]->CaptionAnsi();
 
     EXPECT_TRUE(form->Timer1.Enabled());
     EXPECT_EQ(form->Timer1.Interval(), 500u);
@@ -297,7 +274,8 @@ TEST_F(AboutWindow, ReadoutLinesMatchTheirPatternsAndChangeBetweenTicks) {
     EXPECT_NE(form->LblProcessTime.CaptionAnsi(), before);
     EXPECT_TRUE(form->Timer1.Enabled()) << "restarted after each tick";
     for (std::size_t i = 0; i < lines.size(); ++i)
-        EXPECT_EQ(Shape(lines[i]->CaptionAnsi()), kReadoutShapes[i]) << lines[i]->CaptionAnsi();
+        EXPECT_EQ(Shape(lines[i]->CaptionAnsi(), CurrentSeparators()), kReadoutShapes[i])
+            << lines[i]->CaptionAnsi();
 }
 
 int failedLoads = 0;
@@ -316,8 +294,8 @@ TEST_F(AboutWindow, WithoutProcessStatusLibraryProcessLinesReadZeroAndLoadingIsR
     EXPECT_EQ(form->LblPagefileUsage.CaptionAnsi(), "Pagefile Usage:0 KB; Peak:0 KB");
     EXPECT_EQ(form->LblPagedPoolUsage.CaptionAnsi(), "Paged Pool Usage:0 KB; Peak:0 KB");
     EXPECT_EQ(form->LblNonPagedPoolUsage.CaptionAnsi(), "NonPaged Pool Usage:0 KB; Peak:0 KB");
-    EXPECT_EQ(Shape(form->LblPhys.CaptionAnsi()), kReadoutShapes[0]);
-    EXPECT_EQ(Shape(form->LblProcessTime.CaptionAnsi()), kReadoutShapes[8]);
+    EXPECT_EQ(Shape(form->LblPhys.CaptionAnsi(), CurrentSeparators()), kReadoutShapes[0]);
+    EXPECT_EQ(Shape(form->LblProcessTime.CaptionAnsi(), CurrentSeparators()), kReadoutShapes[8]);
 
     PumpFor(700);  // at least one tick
     EXPECT_GE(failedLoads, 2) << "loading is tried again at the next tick";
@@ -470,30 +448,6 @@ TEST_F(AboutWindow, SharedHandlersIgnoreAForeignSender) {
     form->LblOpenStartupClick(form->LblLaunchOnDesktop);
     EXPECT_THAT(ShellCalls(), ::testing::IsEmpty());
     EXPECT_EQ(::GetFileAttributesA(link.c_str()), INVALID_FILE_ATTRIBUTES);
-}
-
-// What a shortcut file holds.
-struct LinkContents {
-    std::string path, arguments, workingDirectory;
-};
-LinkContents ReadLink(const std::string& linkPath) {
-    LinkContents out;
-    ComPtr<IShellLinkA> link;
-    OleCheck(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                link.PutVoid()));
-    ComPtr<IPersistFile> file;
-    OleCheck(link.As(file));
-    OleCheck(file->Load(AnsiToWide(linkPath).c_str(), STGM_READ));
-    char buffer[MAX_PATH + 1] = {};
-    link->GetPath(buffer, MAX_PATH, nullptr, SLGP_RAWPATH);
-    out.path = buffer;
-    buffer[0] = '\0';
-    link->GetArguments(buffer, MAX_PATH);
-    out.arguments = buffer;
-    buffer[0] = '\0';
-    link->GetWorkingDirectory(buffer, MAX_PATH);
-    out.workingDirectory = buffer;
-    return out;
 }
 
 // The desktop is shared by every test process in the Wine prefix (the code-page runs go in

@@ -8,52 +8,20 @@
 #include <cctype>
 #include <string>
 
+#include "SharedChecks.h"
 #include "win/App.h"
 #include "win/Readout.h"
 
 namespace qm::win {
 namespace {
 
+using test::kReadoutShapes;
+using test::Shape;
+
 using ::testing::MatchesRegex;
 using ::testing::Not;
 
 constexpr std::uint64_t kSecond = 10000000;  // FILETIME units
-
-// The nine lines with every figure written as "#": a figure is a run of digits, possibly
-// grouped or with a decimal separator between digits.
-const char* const kLineShapes[kReadoutLineCount] = {
-    "Free Physical Memory:# KB; Total:# KB",
-    "Free Paging File:# KB; Total:# KB",
-    "Free Virtual Memory:# KB; Total:# KB",
-    "Memory Usage:# KB; Peak:# KB",
-    "Page Fault:#",
-    "Pagefile Usage:# KB; Peak:# KB",
-    "Paged Pool Usage:# KB; Peak:# KB",
-    "NonPaged Pool Usage:# KB; Peak:# KB",
-    "Kernel:#:#:#; User:#:#:#; Process:#:#:#",
-};
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// The text with every figure replaced by "#".
-std::string Shape(const std::string& text, const Separators& separators) {
-    std::string shape;
-    for (std::size_t i = 0; i < text.size();) {
-        if (!IsDigit(text[i])) {
-            shape += text[i++];
-            continue;
-        }
-        while (i < text.size() &&
-               (IsDigit(text[i]) ||
-                ((text[i] == separators.thousand || text[i] == separators.decimal) &&
-                 i + 1 < text.size() && IsDigit(text[i + 1]))))
-            ++i;
-        shape += '#';
-    }
-    return shape;
-}
 
 // The five process-memory lines as they read when the counters could not be fetched.
 const char* const kZeroProcessLines[] = {
@@ -64,7 +32,7 @@ const char* const kZeroProcessLines[] = {
 
 void ExpectLinesMatchPatterns(const ReadoutTexts& texts) {
     for (std::size_t i = 0; i < kReadoutLineCount; ++i)
-        EXPECT_EQ(Shape(texts[i], CurrentSeparators()), kLineShapes[i]) << texts[i];
+        EXPECT_EQ(Shape(texts[i], CurrentSeparators()), kReadoutShapes[i]) << texts[i];
     // Minutes and seconds have two digits.
     EXPECT_THAT(
         texts[kProcessTimeLine],

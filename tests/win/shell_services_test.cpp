@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "SharedChecks.h"
 #include "win/ComError.h"
 #include "win/FileSystem.h"
 #include "win/Raii.h"
@@ -17,6 +18,9 @@
 
 namespace qm::win {
 namespace {
+
+using test::LinkContents;
+using test::ReadLink;
 
 // "表" in Shift-JIS is 95 5C: its trail byte has the value of "\".
 const std::string kHyou = "\x95\x5C";
@@ -79,31 +83,6 @@ int TempFolder::counter_ = 0;
 
 bool Exists(const std::string& path) {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-struct LinkContents {
-    std::string path, arguments, workingDirectory;
-};
-
-// Reads a link file back through the shell-link object.
-LinkContents ReadLink(const std::string& linkPath) {
-    ComPtr<IShellLinkA> link;
-    OleCheck(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                link.PutVoid()));
-    ComPtr<IPersistFile> file;
-    OleCheck(link.As(file));
-    OleCheck(file->Load(AnsiToWide(linkPath).c_str(), STGM_READ));
-    char buffer[1024] = {};
-    LinkContents contents;
-    link->GetPath(buffer, sizeof buffer, nullptr, SLGP_RAWPATH);
-    contents.path = buffer;
-    buffer[0] = '\0';
-    link->GetArguments(buffer, sizeof buffer);
-    contents.arguments = buffer;
-    buffer[0] = '\0';
-    link->GetWorkingDirectory(buffer, sizeof buffer);
-    contents.workingDirectory = buffer;
-    return contents;
 }
 
 class CreateShortcutTest : public ::testing::Test {

@@ -1,0 +1,76 @@
+// Checks shared by the Windows tests: reading a shortcut file back, and the shape of the about
+// window's readout lines with every figure written as "#".
+#pragma once
+
+#include <windows.h>
+#include <objidl.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <cstddef>
+#include <string>
+
+#include "core/Format.h"
+#include "win/ComError.h"
+#include "win/Raii.h"
+
+namespace qm::win::test {
+
+// What a shortcut file holds, read back through the shell-link object.
+struct LinkContents {
+    std::string path, arguments, workingDirectory;
+};
+
+inline LinkContents ReadLink(const std::string& linkPath) {
+    ComPtr<IShellLinkA> link;
+    OleCheck(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                link.PutVoid()));
+    ComPtr<IPersistFile> file;
+    OleCheck(link.As(file));
+    OleCheck(file->Load(AnsiToWide(linkPath).c_str(), STGM_READ));
+    char buffer[1024] = {};
+    LinkContents contents;
+    link->GetPath(buffer, sizeof buffer, nullptr, SLGP_RAWPATH);
+    contents.path = buffer;
+    buffer[0] = '\0';
+    link->GetArguments(buffer, sizeof buffer);
+    contents.arguments = buffer;
+    buffer[0] = '\0';
+    link->GetWorkingDirectory(buffer, sizeof buffer);
+    contents.workingDirectory = buffer;
+    return contents;
+}
+
+// The nine readout lines in their order, each figure written as "#".
+inline const char* const kReadoutShapes[] = {
+    "Free Physical Memory:# KB; Total:# KB",
+    "Free Paging File:# KB; Total:# KB",
+    "Free Virtual Memory:# KB; Total:# KB",
+    "Memory Usage:# KB; Peak:# KB",
+    "Page Fault:#",
+    "Pagefile Usage:# KB; Peak:# KB",
+    "Paged Pool Usage:# KB; Peak:# KB",
+    "NonPaged Pool Usage:# KB; Peak:# KB",
+    "Kernel:#:#:#; User:#:#:#; Process:#:#:#",
+};
+
+// The text with every figure replaced by "#": a figure is a run of digits, possibly grouped or
+// with a decimal separator between digits.
+inline std::string Shape(const std::string& text, const Separators& separators) {
+    const auto digit = [&text](std::size_t k) { return text[k] >= '0' && text[k] <= '9'; };
+    std::string shape;
+    for (std::size_t i = 0; i < text.size();) {
+        if (!digit(i)) {
+            shape += text[i++];
+            continue;
+        }
+        while (i < text.size() &&
+               (digit(i) || ((text[i] == separators.thousand || text[i] == separators.decimal) &&
+                             i + 1 < text.size() && digit(i + 1))))
+            ++i;
+        shape += '#';
+    }
+    return shape;
+}
+
+}  // namespace qm::win::test
