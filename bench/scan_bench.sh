@@ -5,8 +5,8 @@
 #
 #   bench/scan_bench.sh [files] [runs]
 #
-# Builds the Windows layer with the win64 preset (the host runs no 32-bit code), compiles
-# bench/scan_bench_win.cpp against it and runs it under Wine once per shell kind. Not a test:
+# Builds the Windows layer with the win32 preset (win64 where the host runs no 32-bit code),
+# compiles bench/scan_bench_win.cpp against it and runs it under Wine once per shell kind. Not a test:
 # nothing here is registered with CTest.
 #
 # Environment:
@@ -19,8 +19,12 @@ files=${1:-10000}
 runs=${2:-5}
 build=${SCAN_BENCH_BUILD_DIR:-/tmp/qm-scan-bench-build}
 
-echo "== building the Windows layer (win64) in $build" >&2
-cmake --preset win64 -B "$build" >/dev/null
+# shellcheck source=../scripts/wine-env.sh
+. scripts/wine-env.sh
+preset=win64
+if qm_host_runs_32bit; then preset=win32; fi
+echo "== building the Windows layer ($preset) in $build" >&2
+cmake --preset "$preset" -B "$build" >/dev/null
 cmake --build "$build" --target qm_win >/dev/null
 
 cxx=$(sed -n 's/^set(CMAKE_CXX_COMPILER "\(.*\)")$/\1/p' "$build"/CMakeFiles/*/CMakeCXXCompiler.cmake | head -1)

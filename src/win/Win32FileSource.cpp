@@ -17,10 +17,9 @@ std::unique_ptr<Win32FileSource> Win32FileSource::Open(const std::wstring& path)
 }
 
 Win32FileSource::Win32FileSource(UniqueFile file, std::uint64_t size)
-    : ByteSource(size), file_(std::move(file)) {}
+    : WindowedSource(size), file_(std::move(file)) {}
 
-bool Win32FileSource::DoRead(std::uint64_t offset, void* dst, std::size_t n) {
-    auto* out = static_cast<unsigned char*>(dst);
+bool Win32FileSource::Fetch(std::uint64_t offset, char* out, std::size_t n) {
     while (n > 0) {
         // Positioned reads: the offset travels with each request, no shared file pointer.
         OVERLAPPED at = {};
