@@ -3,11 +3,9 @@
 #include <algorithm>
 
 #include "win/App.h"
-#include "win/InfoForm.h"
+#include "win/Info.h"
 #include "win/Rename.h"
 #include "win/Scanner.h"
-#include "win/ShellServices.h"
-#include "win/VersionInfo.h"
 
 namespace qm::win {
 
