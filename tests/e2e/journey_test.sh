@@ -122,7 +122,7 @@ for _ in $(seq 1 60); do
 done
 shot 1-dropped
 if [ -z "$rows" ]; then
-    skip "Quillmark.exe lists nothing after the drop (no titles read); see $artifacts/1-dropped.png"
+    fail "Quillmark.exe lists nothing after the drop (no titles read); see $artifacts/1-dropped.png"
 fi
 echo "$rows"
 
