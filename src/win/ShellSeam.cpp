@@ -5,16 +5,7 @@
 
 #include "win/ComError.h"
 #include "win/ShellTitle.h"
-
-// The built-in title shell joins the seam here, as soon as its header is in the tree. It is
-// expected to declare `ComPtr<IDispatch> qm::win::CreateBuiltInTitleShell()`. Until then the
-// fallback is the system's object, whose failing call then raises as any failed call does.
-#if defined(__has_include)
-#if __has_include("win/TitleShell.h")
 #include "win/TitleShell.h"
-#define QM_HAVE_BUILT_IN_TITLE_SHELL 1
-#endif
-#endif
 
 namespace qm::win {
 
@@ -23,14 +14,6 @@ namespace {
 ShellObjectFactory& InstalledFactory() {
     static ShellObjectFactory factory;
     return factory;
-}
-
-ComPtr<IDispatch> CreateFallbackShellObject() {
-#ifdef QM_HAVE_BUILT_IN_TITLE_SHELL
-    return CreateBuiltInTitleShell();
-#else
-    return CreateSystemShellObject();
-#endif
 }
 
 }  // namespace
@@ -56,7 +39,7 @@ bool SystemShellAnswersTitle() {
     try {
         ComPtr<IDispatch> shell = CreateSystemShellObject();
         return AskShellTitle(shell.Get(), folder, "kernel32.dll").has_value();
-    } catch (const std::exception&) {
+    } catch (...) {
         return false;
     }
 }
@@ -64,7 +47,7 @@ bool SystemShellAnswersTitle() {
 ComPtr<IDispatch> CreateShellObject() {
     if (const ShellObjectFactory& factory = InstalledFactory()) return factory();
     static const bool systemAnswers = SystemShellAnswersTitle();
-    return systemAnswers ? CreateSystemShellObject() : CreateFallbackShellObject();
+    return systemAnswers ? CreateSystemShellObject() : CreateBuiltInTitleShell();
 }
 
 void SetShellObjectFactory(ShellObjectFactory factory) {
