@@ -9,6 +9,7 @@
 
 #include "media/ByteSource.h"
 #include "media/ByteStream.h"
+#include "media/Readers.h"
 #include "media/ReadBudget.h"
 #include "media/TitleReader.h"
 
@@ -39,6 +40,14 @@ inline void CheckOutcome(const TitleResult& r, const ByteSource& src, int reader
     // A budget is checked before each read, so a reader passes it by at most a few reads.
     const std::uint64_t slack = 16;
     Require(src.Reads() <= static_cast<std::uint64_t>(readers) * (ReadBudget::kMaxReads + slack));
+}
+
+// One run of a single container reader over the input, as its fuzz target makes it.
+inline int RunReader(const std::uint8_t* data, std::size_t size,
+                     TitleResult (*reader)(ByteSource&, const AnsiDecoder&)) {
+    MemorySource src(data, size);
+    CheckOutcome(reader(src, DecodeCp1252), src);
+    return 0;
 }
 
 }  // namespace qm::media::fuzz

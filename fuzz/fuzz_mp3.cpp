@@ -3,12 +3,7 @@
 #include <cstdint>
 
 #include "FuzzCheck.h"
-#include "media/Readers.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using namespace qm::media;
-    MemorySource src(data, size);
-    const TitleResult r = ReadMp3Title(src, DecodeCp1252);
-    fuzz::CheckOutcome(r, src);
-    return 0;
+    return qm::media::fuzz::RunReader(data, size, qm::media::ReadMp3Title);
 }
