@@ -19,11 +19,11 @@
 #include <vector>
 
 #include "win/FakeShell.h"
-#include "win/ComError.h"
-#include "win/ListView.h"
+#include "win/framework/ComError.h"
+#include "win/framework/ListView.h"
 #include "win/Scanner.h"
-#include "win/ShellSeam.h"
-#include "win/TitleShell.h"
+#include "win/ShellFactory.h"
+#include "win/BuiltInTitleShell.h"
 
 namespace {
 

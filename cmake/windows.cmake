@@ -1,7 +1,8 @@
 # The Windows program: framework, the two units, the built-in title shell, the resources.
 enable_language(RC)
 
-file(GLOB QM_WIN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/win/*.cpp)
+file(GLOB QM_WIN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/win/*.cpp
+     ${CMAKE_SOURCE_DIR}/src/win/framework/*.cpp)
 if(QM_WIN_SOURCES)
   add_library(qm_win STATIC ${QM_WIN_SOURCES})
   set(_scope PUBLIC)

@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "win/App.h"
+#include "win/framework/App.h"
 #include "win/Unit1.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {

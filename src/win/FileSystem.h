@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/Ansi.h"
-#include "win/Raii.h"
+#include "win/framework/Raii.h"
 
 namespace qm::win {
 

@@ -3,7 +3,7 @@
 #include <iterator>
 
 #include "core/PathPieces.h"
-#include "win/App.h"
+#include "win/framework/App.h"
 #include "win/FileSystem.h"
 #include "win/OsNameWin.h"
 #include "win/Readout.h"

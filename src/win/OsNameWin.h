@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "core/OsName.h"
-#include "win/Raii.h"
+#include "win/framework/Raii.h"
 
 namespace qm::win {
 

@@ -5,7 +5,7 @@
 
 #include "core/DateTime.h"
 #include "core/PathPieces.h"
-#include "win/App.h"
+#include "win/framework/App.h"
 #include "win/FileSystem.h"
 
 namespace qm::win {

@@ -6,9 +6,9 @@
 
 #include "core/ClashName.h"
 #include "core/PathPieces.h"
-#include "win/ComError.h"
+#include "win/framework/ComError.h"
 #include "win/FileSystem.h"
-#include "win/Raii.h"
+#include "win/framework/Raii.h"
 
 namespace qm::win {
 

@@ -1,7 +1,7 @@
 // The rename pass over the checked rows of the candidate list.
 #pragma once
 
-#include "win/ListView.h"
+#include "win/framework/ListView.h"
 
 namespace qm::win {
 

@@ -4,8 +4,8 @@
 
 #include "core/PathPieces.h"
 #include "win/FileSystem.h"
-#include "win/ShellSeam.h"
-#include "win/ShellTitle.h"
+#include "win/ShellFactory.h"
+#include "win/TitleQuery.h"
 
 namespace qm::win {
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "win/ListView.h"
+#include "win/framework/ListView.h"
 
 namespace qm::win {
 

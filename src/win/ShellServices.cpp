@@ -7,9 +7,9 @@
 #include <cstring>
 
 #include "core/PathPieces.h"
-#include "win/ComError.h"
+#include "win/framework/ComError.h"
 #include "win/FileSystem.h"
-#include "win/Raii.h"
+#include "win/framework/Raii.h"
 
 namespace qm::win {
 

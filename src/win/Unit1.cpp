@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "win/App.h"
+#include "win/framework/App.h"
 #include "win/Info.h"
 #include "win/Rename.h"
 #include "win/Scanner.h"

@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "win/Controls.h"
-#include "win/Form.h"
+#include "win/framework/Controls.h"
+#include "win/framework/Form.h"
 
 namespace qm::win {
 

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "win/App.h"
-#include "win/Form.h"
+#include "win/framework/App.h"
+#include "win/framework/Form.h"
 
 namespace qm::win {
 

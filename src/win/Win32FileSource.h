@@ -9,7 +9,7 @@
 #include <string>
 
 #include "media/WindowedSource.h"
-#include "win/Raii.h"
+#include "win/framework/Raii.h"
 
 namespace qm::win {
 

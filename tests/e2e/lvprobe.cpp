@@ -29,7 +29,7 @@
 #include <string>
 #include <vector>
 
-#include "win/Raii.h"
+#include "win/framework/Raii.h"
 
 namespace {
 

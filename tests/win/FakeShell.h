@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "win/Raii.h"
-#include "win/ShellSeam.h"
+#include "win/framework/Raii.h"
+#include "win/ShellFactory.h"
 
 namespace qm::win::test {
 

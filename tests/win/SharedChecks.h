@@ -11,8 +11,8 @@
 #include <string>
 
 #include "core/Format.h"
-#include "win/ComError.h"
-#include "win/Raii.h"
+#include "win/framework/ComError.h"
+#include "win/framework/Raii.h"
 
 namespace qm::win::test {
 

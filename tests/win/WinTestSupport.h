@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "win/App.h"
-#include "win/ComError.h"
+#include "win/framework/App.h"
+#include "win/framework/ComError.h"
 
 namespace qm::win::test {
 

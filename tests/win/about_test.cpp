@@ -16,10 +16,10 @@
 
 #include "SharedChecks.h"
 #include "core/PathPieces.h"
-#include "win/App.h"
-#include "win/ComError.h"
+#include "win/framework/App.h"
+#include "win/framework/ComError.h"
 #include "win/FileSystem.h"
-#include "win/Form.h"
+#include "win/framework/Form.h"
 #include "win/InfoForm.h"
 #include "win/OsNameWin.h"
 #include "win/Readout.h"

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "WinTestSupport.h"
-#include "win/ComError.h"
-#include "win/Form.h"
+#include "win/framework/ComError.h"
+#include "win/framework/Form.h"
 
 namespace qm::win::test {
 namespace {

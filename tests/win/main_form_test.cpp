@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "WinTestSupport.h"
-#include "win/ComError.h"
+#include "win/framework/ComError.h"
 #include "win/ShellServices.h"
 #include "win/Unit1.h"
 

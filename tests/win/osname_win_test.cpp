@@ -8,7 +8,7 @@
 
 #include "core/OsName.h"
 #include "win/OsNameWin.h"
-#include "win/Raii.h"
+#include "win/framework/Raii.h"
 
 namespace qm::win {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "SharedChecks.h"
-#include "win/App.h"
+#include "win/framework/App.h"
 #include "win/Readout.h"
 
 namespace qm::win {

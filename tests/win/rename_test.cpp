@@ -18,7 +18,7 @@
 #include "core/ClashName.h"
 #include "core/PathPieces.h"
 #include "win/FileSystem.h"
-#include "win/ListView.h"
+#include "win/framework/ListView.h"
 #include "win/Rename.h"
 
 namespace qm::win {

@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "FakeShell.h"
-#include "win/ComError.h"
-#include "win/ListView.h"
+#include "win/framework/ComError.h"
+#include "win/framework/ListView.h"
 #include "win/Scanner.h"
-#include "win/ShellSeam.h"
-#include "win/ShellTitle.h"
+#include "win/ShellFactory.h"
+#include "win/TitleQuery.h"
 
 namespace qm::win::test {
 namespace {
@@ -571,7 +571,7 @@ TEST_F(ScannerTest, DefaultShellObjectAnswersUnderThisSystem) {
     const std::string path = File("plain.txt");
     ComPtr<IDispatch> shell = CreateShellObject();
     ASSERT_TRUE(shell);
-#if defined(__has_include) && __has_include("win/TitleShell.h")
+#if defined(__has_include) && __has_include("win/BuiltInTitleShell.h")
     const bool answers = true;  // the built-in title shell stands in where the system's cannot
 #else
     const bool answers = SystemShellAnswersTitle();

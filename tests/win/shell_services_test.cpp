@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "SharedChecks.h"
-#include "win/ComError.h"
+#include "win/framework/ComError.h"
 #include "win/FileSystem.h"
-#include "win/Raii.h"
+#include "win/framework/Raii.h"
 #include "win/ShellServices.h"
 
 namespace qm::win {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "WinTestSupport.h"
-#include "win/ComError.h"
+#include "win/framework/ComError.h"
 #include "win/VersionInfo.h"
 
 namespace qm::win::test {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "media/WindowCases.h"
-#include "win/ComError.h"
+#include "win/framework/ComError.h"
 #include "win/Win32FileSource.h"
 
 namespace qm::win {

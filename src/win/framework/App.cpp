@@ -1,4 +1,4 @@
-#include "win/App.h"
+#include "win/framework/App.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -6,9 +6,9 @@
 #include <algorithm>
 
 #include "core/AppTitle.h"
-#include "win/ComError.h"
+#include "win/framework/ComError.h"
 #include "win/FileSystem.h"
-#include "win/Form.h"
+#include "win/framework/Form.h"
 
 namespace qm::win {
 

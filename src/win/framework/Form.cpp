@@ -1,8 +1,8 @@
-#include "win/Form.h"
+#include "win/framework/Form.h"
 
 #include <algorithm>
 
-#include "win/ComError.h"
+#include "win/framework/ComError.h"
 
 namespace qm::win {
 

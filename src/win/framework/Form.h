@@ -12,9 +12,9 @@
 #include <utility>
 #include <vector>
 
-#include "win/App.h"
-#include "win/Controls.h"
-#include "win/Raii.h"
+#include "win/framework/App.h"
+#include "win/framework/Controls.h"
+#include "win/framework/Raii.h"
 
 namespace qm::win {
 

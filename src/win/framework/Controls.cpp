@@ -1,12 +1,12 @@
-#include "win/Controls.h"
+#include "win/framework/Controls.h"
 
 #include <windowsx.h>
 
 #include <algorithm>
 
-#include "win/App.h"
-#include "win/ComError.h"
-#include "win/Form.h"
+#include "win/framework/App.h"
+#include "win/framework/ComError.h"
+#include "win/framework/Form.h"
 
 namespace qm::win {
 

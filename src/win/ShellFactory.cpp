@@ -1,11 +1,11 @@
-#include "win/ShellSeam.h"
+#include "win/ShellFactory.h"
 
 #include <string>
 #include <utility>
 
-#include "win/ComError.h"
-#include "win/ShellTitle.h"
-#include "win/TitleShell.h"
+#include "win/framework/ComError.h"
+#include "win/TitleQuery.h"
+#include "win/BuiltInTitleShell.h"
 
 namespace qm::win {
 

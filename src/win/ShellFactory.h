@@ -9,7 +9,7 @@
 
 #include <functional>
 
-#include "win/Raii.h"
+#include "win/framework/Raii.h"
 
 namespace qm::win {
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "win/ListView.h"
-#include "win/Raii.h"
+#include "win/framework/ListView.h"
+#include "win/framework/Raii.h"
 
 namespace qm::win {
 

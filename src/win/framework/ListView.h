@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "win/Raii.h"
+#include "win/framework/Raii.h"
 
 namespace qm::win {
 

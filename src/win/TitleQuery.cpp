@@ -1,10 +1,10 @@
-#include "win/ShellTitle.h"
+#include "win/TitleQuery.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "win/ComError.h"
-#include "win/Raii.h"
+#include "win/framework/ComError.h"
+#include "win/framework/Raii.h"
 
 namespace qm::win {
 

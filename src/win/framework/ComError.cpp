@@ -1,4 +1,4 @@
-#include "win/ComError.h"
+#include "win/framework/ComError.h"
 
 #include <cwchar>
 #include <utility>

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "win/ComError.h"
-#include "win/Raii.h"
-#include "win/TitleShell.h"
+#include "win/framework/ComError.h"
+#include "win/framework/Raii.h"
+#include "win/BuiltInTitleShell.h"
 
 namespace qm::win {
 namespace {

@@ -1,4 +1,4 @@
-#include "win/TitleShell.h"
+#include "win/BuiltInTitleShell.h"
 
 #include <cwchar>
 #include <new>
@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "media/TitleReader.h"
-#include "win/ComError.h"
+#include "win/framework/ComError.h"
 #include "win/Win32FileSource.h"
 
 namespace qm::win {
