@@ -2,15 +2,6 @@
 
 namespace qm::win {
 
-const LeadBytes& SystemLeadBytes() {
-    static const LeadBytes lead = [] {
-        CPINFO info = {};
-        if (!::GetCPInfo(CP_ACP, &info)) return LeadBytes();
-        return LeadBytes(info.LeadByte, MAX_LEADBYTES);
-    }();
-    return lead;
-}
-
 namespace {
 
 // The years a DOS date can hold.

@@ -5,13 +5,11 @@
 
 #include <string>
 
-#include "core/Ansi.h"
+// SystemLeadBytes, with which the callers split the paths they ask about.
+#include "win/framework/CodePage.h"
 #include "win/framework/Raii.h"
 
 namespace qm::win {
-
-// The lead bytes of the system's ANSI code page, read once with GetCPInfo.
-const LeadBytes& SystemLeadBytes();
 
 // A path counts as an existing file only when a directory search for it (so "*" and "?" act as
 // wildcards, and the first entry found decides) finds an entry that is not a folder and whose

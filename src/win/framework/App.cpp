@@ -6,8 +6,8 @@
 #include <algorithm>
 
 #include "core/AppTitle.h"
+#include "win/framework/CodePage.h"
 #include "win/framework/ComError.h"
-#include "win/FileSystem.h"
 #include "win/framework/Form.h"
 
 namespace qm::win {
