@@ -6,7 +6,6 @@
 
 #include "win/framework/App.h"
 #include "win/framework/ComError.h"
-#include "win/framework/Form.h"
 
 namespace qm::win {
 
@@ -364,11 +363,11 @@ void UpDown::Setup(const ControlRow& row, HWND parentWindow) {
                     parentWindow);
 }
 
-void UpDown::Attach(Form& form) {
+void UpDown::Attach(Container& form) {
     const RECT own = bounds_;
     Control* buddy = nullptr;
     if (!buddy_.empty()) {
-        for (Container* c : {static_cast<Container*>(&form), parent_}) {
+        for (Container* c : {&form, parent_}) {
             if (!c) continue;
             for (Control* child : c->Children())
                 if (child->Name() == buddy_) buddy = child;
@@ -620,7 +619,6 @@ LRESULT Panel::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 Timer::~Timer() {
     Stop();
-    if (form_) form_->RemoveTimer(this);
 }
 
 void Timer::Setup(const ControlRow& row, HWND) {
@@ -629,9 +627,8 @@ void Timer::Setup(const ControlRow& row, HWND) {
     visible_ = false;
 }
 
-void Timer::Attach(Form& form) {
-    form.AddTimer(this);
-    window_ = form.Handle();
+void Timer::Attach(Container& form) {
+    window_ = form.ContainerHandle();
     Apply();
 }
 

@@ -179,8 +179,9 @@ class Control {
 
     // Sets the control up from its layout row; windowed kinds create their window here.
     virtual void Setup(const ControlRow& row, HWND parentWindow);
-    // After every control of the form exists (e.g. an up-down finds its buddy).
-    virtual void Attach(Form&) {}
+    // After every control of the form exists (e.g. an up-down finds its buddy); `form` is the
+    // form as the container of its top-level controls.
+    virtual void Attach(Container&) {}
     // Drawn by the parent (labels, images).
     virtual bool IsGraphic() const { return false; }
     virtual void Paint(HDC) {}
@@ -325,7 +326,7 @@ class UpDown : public Control {
 
   protected:
     void Setup(const ControlRow& row, HWND parentWindow) override;
-    void Attach(Form& form) override;
+    void Attach(Container& form) override;
 
   private:
     int min_ = 0;
@@ -377,7 +378,8 @@ class Panel : public Control, public Container {
     int border_ = 0;
 };
 
-// A window timer of its form: while enabled, its handler runs every interval.
+// A window timer of its form: while enabled, its handler runs every interval. The form's window
+// receives the ticks and hands each to the timer among its controls whose Id it carries.
 class Timer : public Control {
   public:
     Timer() : Control(ControlKind::Timer) {}
@@ -392,7 +394,7 @@ class Timer : public Control {
 
   protected:
     void Setup(const ControlRow& row, HWND parentWindow) override;
-    void Attach(Form& form) override;
+    void Attach(Container& form) override;
 
   private:
     void Apply();

@@ -257,12 +257,19 @@ void Form::KeyDown(WORD& key, ShiftState shift) {
     OnKeyDown(key, shift);
 }
 
-void Form::RemoveTimer(Timer* timer) {
-    timers_.erase(std::remove(timers_.begin(), timers_.end(), timer), timers_.end());
+std::vector<Timer*> Form::Timers() const {
+    std::vector<Timer*> timers;
+    std::vector<const Container*> containers = {this};
+    for (std::size_t i = 0; i < containers.size(); ++i)
+        for (Control* c : containers[i]->Children()) {
+            if (auto* panel = dynamic_cast<Panel*>(c)) containers.push_back(panel);
+            if (auto* timer = dynamic_cast<Timer*>(c)) timers.push_back(timer);
+        }
+    return timers;
 }
 
 void Form::StopTimers() {
-    for (Timer* t : timers_)
+    for (Timer* t : Timers())
         t->Stop();
 }
 
@@ -331,7 +338,7 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
             break;
         }
         case WM_TIMER:
-            for (Timer* t : timers_)
+            for (Timer* t : Timers())
                 if (t->Id() == wParam) {
                     if (t->Enabled()) t->Click();
                     return 0;

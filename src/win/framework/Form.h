@@ -132,15 +132,14 @@ class Form : public Container {
     void ResizeClient(int width, int height) override;
 
   private:
-    friend class Timer;
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
     void BuildControls(const FormDef& def);
     void Realign();
     void OrderTabStops();
+    // The timers among the form's controls, on its panels too.
+    std::vector<Timer*> Timers() const;
     void StopTimers();
-    void AddTimer(Timer* timer) { timers_.push_back(timer); }
-    void RemoveTimer(Timer* timer);
 
     HWND hwnd_ = nullptr;
     bool keyPreview_ = false;
@@ -149,7 +148,6 @@ class Form : public Container {
     bool destroying_ = false;
     HWND lastFocus_ = nullptr;
     std::vector<std::pair<const FontSpec*, UniqueFont>> fonts_;
-    std::vector<Timer*> timers_;
     friend class Application;
 };
 
