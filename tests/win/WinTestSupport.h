@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "win/FileSystem.h"
 #include "win/framework/App.h"
 #include "win/framework/ComError.h"
 
@@ -57,14 +58,20 @@ inline std::string BinaryFolder() {
     return path.substr(0, path.find_last_of('\\') + 1);
 }
 
-// A fresh folder under the system temp folder, removed with everything in it at the end.
+// A fresh folder under the system temp folder, removed with everything in it at the end
+// (read-only entries too, down to kMaxDepth levels below it).
 class TempFolder {
   public:
+    static constexpr int kMaxDepth = 8;
+
     TempFolder() {
         char base[MAX_PATH + 1] = {};
-        ::GetTempPathA(sizeof base, base);
-        for (unsigned i = ::GetTickCount(), n = 0; n < 1000; ++n, ++i) {
-            std::string candidate = std::string(base) + "qmtest" + std::to_string(i);
+        ::GetTempPathA(MAX_PATH, base);
+        // Both code-page runs of the tests share the temp folder: a name already taken is passed.
+        const std::string stem =
+            std::string(base) + "qmtest" + std::to_string(::GetCurrentProcessId()) + "-";
+        for (int n = 0; n < 1000; ++n) {
+            const std::string candidate = stem + std::to_string(serial_++);
             if (::CreateDirectoryA(candidate.c_str(), nullptr)) {
                 path_ = candidate + "\\";
                 return;
@@ -73,33 +80,39 @@ class TempFolder {
         ADD_FAILURE() << "no temp folder";
     }
     ~TempFolder() {
-        if (!path_.empty()) Remove(path_);
+        if (!path_.empty()) Remove(Folder(), 0);
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
-    // With its trailing "\".
+
+    // The folder, ending in "\".
     const std::string& Path() const { return path_; }
+    // The folder without its final "\".
+    std::string Folder() const { return path_.substr(0, path_.size() - 1); }
+    // An entry of the folder.
+    std::string operator/(const std::string& name) const { return path_ + name; }
 
   private:
-    static void Remove(const std::string& folder) {
-        WIN32_FIND_DATAA data;
-        HANDLE find = ::FindFirstFileA((folder + "*").c_str(), &data);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                const std::string name = data.cFileName;
+    static void Remove(const std::string& folder, int depth) {
+        ::SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (depth <= kMaxDepth) {
+            FolderListing listing(folder + "\\*");
+            for (bool more = listing.Started(); more; more = listing.Next()) {
+                const std::string name = listing.Name();
                 if (name == "." || name == "..") continue;
-                const std::string full = folder + name;
-                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    Remove(full + "\\");
-                else {
+                const std::string full = folder + "\\" + name;
+                if (listing.Attributes() & FILE_ATTRIBUTE_DIRECTORY) {
+                    Remove(full, depth + 1);
+                } else {
                     ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
                     ::DeleteFileA(full.c_str());
                 }
-            } while (::FindNextFileA(find, &data));
-            ::FindClose(find);
+            }
         }
         ::RemoveDirectoryA(folder.c_str());
     }
+
+    static inline int serial_ = 0;
     std::string path_;
 };
 

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "WinTestSupport.h"
 #include "core/AsciiCase.h"
 #include "core/ClashName.h"
 #include "core/PathPieces.h"
@@ -26,47 +27,7 @@ namespace {
 
 constexpr int kMaxTreeDepth = 8;
 
-void RemoveTree(const std::string& folder, int depth = 0) {
-    if (depth > kMaxTreeDepth) return;
-    ::SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-    FolderListing listing(folder + "\\*");
-    for (bool more = listing.Started(); more; more = listing.Next()) {
-        std::string name = listing.Name();
-        if (name == "." || name == "..") continue;
-        std::string full = folder + "\\" + name;
-        if (listing.Attributes() & FILE_ATTRIBUTE_DIRECTORY) {
-            RemoveTree(full, depth + 1);
-        } else {
-            ::SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-            ::DeleteFileA(full.c_str());
-        }
-    }
-    ::RemoveDirectoryA(folder.c_str());
-}
-
-// A fresh folder under the temp folder, removed with everything in it.
-class TempFolder {
-  public:
-    TempFolder() {
-        static unsigned serial = 0;
-        char temp[MAX_PATH + 1] = {};
-        ::GetTempPathA(MAX_PATH, temp);
-        path_ = std::string(temp) + "qm-rename-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                std::to_string(++serial);
-        ::CreateDirectoryA(path_.c_str(), nullptr);
-        path_ += "\\";
-    }
-    ~TempFolder() { RemoveTree(path_.substr(0, path_.size() - 1)); }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    // The folder, ending in "\".
-    const std::string& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + name; }
-
-  private:
-    std::string path_;
-};
+using test::TempFolder;
 
 bool WriteText(const std::string& path, const std::string& content) {
     HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,

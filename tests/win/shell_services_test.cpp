@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "SharedChecks.h"
+#include "WinTestSupport.h"
 #include "win/framework/ComError.h"
 #include "win/FileSystem.h"
 #include "win/framework/Raii.h"
@@ -44,42 +45,7 @@ class ComApartment {
     HRESULT hr_;
 };
 
-// A fresh folder under the temp folder, removed with everything in it at the end.
-class TempFolder {
-  public:
-    TempFolder() {
-        char base[MAX_PATH + 1] = {};
-        ::GetTempPathA(MAX_PATH, base);
-        path_ = std::string(base) + "qm_shell_" + std::to_string(::GetCurrentProcessId()) + "_" +
-                std::to_string(counter_++);
-        ::CreateDirectoryA(path_.c_str(), nullptr);
-    }
-    ~TempFolder() { Remove(path_, 0); }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::string& Path() const { return path_; }
-
-  private:
-    static void Remove(const std::string& folder, int depth) {
-        if (depth < 8) {
-            FolderListing listing(folder + "\\*.*");
-            for (bool more = listing.Started(); more; more = listing.Next()) {
-                const std::string name = listing.Name();
-                if (name == "." || name == "..") continue;
-                const std::string child = folder + "\\" + name;
-                if (listing.Attributes() & FILE_ATTRIBUTE_DIRECTORY)
-                    Remove(child, depth + 1);
-                else
-                    ::DeleteFileA(child.c_str());
-            }
-        }
-        ::RemoveDirectoryA(folder.c_str());
-    }
-
-    static int counter_;
-    std::string path_;
-};
-int TempFolder::counter_ = 0;
+using test::TempFolder;
 
 bool Exists(const std::string& path) {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -102,8 +68,8 @@ TEST_F(CreateShortcutTest, LinkStartsTargetWithArgumentsInItsFolder) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.target);
-        CreateShortcut(c.target, temp_.Path(), "Tool");
-        const LinkContents link = ReadLink(temp_.Path() + "\\Tool.lnk");
+        CreateShortcut(c.target, temp_.Folder(), "Tool");
+        const LinkContents link = ReadLink(temp_.Folder() + "\\Tool.lnk");
         EXPECT_EQ(link.arguments, "/starup");
         EXPECT_EQ(link.workingDirectory, c.workingDirectory);
         // The shell resolves a drive-relative target against the current folder when it
@@ -117,7 +83,7 @@ TEST_F(CreateShortcutTest, LinkStartsTargetWithArgumentsInItsFolder) {
 TEST_F(CreateShortcutTest, TrailByte5CIsNeitherDelimiterNorSeparator) {
     if (!Cp932()) GTEST_SKIP() << "needs the Shift-JIS code page";
     // A folder named 表: the target inside it, and the link written into it.
-    const std::string folder = temp_.Path() + "\\" + kHyou;
+    const std::string folder = temp_.Folder() + "\\" + kHyou;
     ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
     const std::string target = folder + "\\Tool.exe";
     CreateShortcut(target, folder, "Tool");
@@ -130,23 +96,23 @@ TEST_F(CreateShortcutTest, TrailByte5CIsNeitherDelimiterNorSeparator) {
 TEST_F(CreateShortcutTest, FolderWithTrailingSeparatorsStillNamesThatFolder) {
     for (const std::string suffix : {"\\", "\\\\"}) {
         SCOPED_TRACE(suffix);
-        const std::string linkPath = temp_.Path() + "\\Tool.lnk";
+        const std::string linkPath = temp_.Folder() + "\\Tool.lnk";
         ::DeleteFileA(linkPath.c_str());
-        CreateShortcut("C:\\Apps\\Tool.exe", temp_.Path() + suffix, "Tool");
+        CreateShortcut("C:\\Apps\\Tool.exe", temp_.Folder() + suffix, "Tool");
         EXPECT_EQ(ReadLink(linkPath).path, "C:\\Apps\\Tool.exe");
     }
 }
 
 TEST_F(CreateShortcutTest, SecondShortcutOfSameNameReplacesFirst) {
-    CreateShortcut("C:\\Apps\\First.exe", temp_.Path(), "Tool");
-    CreateShortcut("C:\\Other\\Second.exe", temp_.Path(), "Tool");
-    const LinkContents link = ReadLink(temp_.Path() + "\\Tool.lnk");
+    CreateShortcut("C:\\Apps\\First.exe", temp_.Folder(), "Tool");
+    CreateShortcut("C:\\Other\\Second.exe", temp_.Folder(), "Tool");
+    const LinkContents link = ReadLink(temp_.Folder() + "\\Tool.lnk");
     EXPECT_EQ(link.path, "C:\\Other\\Second.exe");
     EXPECT_EQ(link.workingDirectory, "C:\\Other");
 }
 
 TEST_F(CreateShortcutTest, UnwritableFolderRaisesComErrorWithSystemText) {
-    const std::string folder = temp_.Path() + "\\missing\\deeper";
+    const std::string folder = temp_.Folder() + "\\missing\\deeper";
     try {
         CreateShortcut("C:\\Apps\\Tool.exe", folder, "Tool");
         FAIL() << "no error raised";
@@ -164,7 +130,7 @@ TEST_F(CreateShortcutTest, EmptyFolderRaisesAndWritesNothing) {
     const std::string name = "qm_shell_root_" + std::to_string(::GetCurrentProcessId());
     char current[MAX_PATH + 1] = {};
     ::GetCurrentDirectoryA(MAX_PATH, current);
-    ASSERT_TRUE(::SetCurrentDirectoryA(temp_.Path().c_str()));
+    ASSERT_TRUE(::SetCurrentDirectoryA(temp_.Folder().c_str()));
     bool raised = false;
     try {
         CreateShortcut("C:\\Apps\\Tool.exe", "", name);
@@ -350,10 +316,10 @@ TEST_F(ShellLaunchTest, ShellOpenOfARealFolderSucceeds) {
     SetShellOwnerWindows(nullptr, nullptr);
     ::GetDesktopWindow();  // the desktop's own process starts now, not during the call
     const std::vector<DWORD> before = ChildProcesses();
-    ShellOpen(temp.Path() + "\\", "");
+    ShellOpen(temp.Path(), "");
     EndProcessesStartedSince(before);
     ASSERT_EQ(g_record.calls, 1);
-    EXPECT_EQ(g_record.directory, temp.Path() + "\\");
+    EXPECT_EQ(g_record.directory, temp.Path());
     EXPECT_GT(reinterpret_cast<INT_PTR>(g_record.result), 32);
 }
 
