@@ -1,32 +1,9 @@
-// Date-time values (days since 1899-12-30 00:00, the fraction being the time of day) and the
-// whole-second figures of the process readout.
+// The whole-second figures of the process readout, from FILETIME counts of 100 ns.
 #pragma once
 
 #include <cstdint>
 
 namespace qm {
-
-// A calendar date and time of day, as SYSTEMTIME carries it (without the day of the week).
-struct SystemTime {
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-    int millisecond = 0;
-};
-
-// Days from 1899-12-30 to the date (proleptic Gregorian) plus the time of day as a fraction:
-// 1899-12-30 gives 0, 1900-01-01 gives 2, 2000-01-01 12:00 gives 36526.5. Throws
-// std::out_of_range for a field outside its range (years 1 to 9999, real calendar days).
-double SystemTimeToDateTime(const SystemTime& time);
-
-// value shifted by a signed number of minutes: (value * 1440 + minutes) / 1440.
-double AddMinutes(double value, std::int64_t minutes);
-
-// |b - a| days in whole seconds, truncated toward zero (never rounded up).
-std::int64_t WholeSecondsBetween(double a, double b);
 
 // A FILETIME duration (100-ns units) in whole seconds, truncated.
 std::uint64_t FileTimeToWholeSeconds(std::uint64_t count);
