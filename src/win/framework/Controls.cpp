@@ -248,13 +248,20 @@ bool Container::HandleContainerMessage(UINT msg, WPARAM wParam, LPARAM lParam, L
                 }
             }
             return false;
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK: {
+        case WM_LBUTTONDOWN: {
             POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
             pressed_ = GraphicAt(pt);
             if (pressed_) ::SetCapture(ContainerHandle());
             result = 0;
             return pressed_ != nullptr;
+        }
+        case WM_LBUTTONDBLCLK: {
+            // The second press of a double-click. The first press and release were the click,
+            // so this one arms nothing: a double-click runs a control's action once.
+            POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            pressed_ = nullptr;
+            result = 0;
+            return GraphicAt(pt) != nullptr;
         }
         case WM_LBUTTONUP: {
             if (!pressed_) return false;
