@@ -14,8 +14,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     infoCom.emplace();
     int exitCode = 0;
     try {
-        // The application object: the runtime's COM start-up (a second CoInitialize), the common
-        // controls and the owner window.
+        // The application object: the runtime's COM start-up (a second CoInitialize), the
+        // locale's number separators, the common controls and the owner window.
         App().Initialize(instance);
         {
             FormPtr<TForm1> form1 = Form::New<TForm1>();

@@ -57,17 +57,6 @@ ProcessStatusBinding& Binding() {
     return binding;
 }
 
-struct SeparatorState {
-    bool loaded = false;
-    bool following = false;  // re-read on every settings broadcast
-    Separators value;
-};
-
-SeparatorState& SeparatorsInUse() {
-    static SeparatorState state;
-    return state;
-}
-
 std::int64_t Widen(std::uint64_t value) {
     constexpr auto kMax = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
     return static_cast<std::int64_t>(value > kMax ? kMax : value);
@@ -80,13 +69,6 @@ std::int32_t Low32(std::uint64_t seconds) {
 
 std::uint64_t FileTimeCount(const FILETIME& time) {
     return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
-char FirstCharOfLocaleInfo(LCID locale, LCTYPE type, char fallback) {
-    char buffer[16] = {};
-    if (::GetLocaleInfoA(locale, type, buffer, static_cast<int>(sizeof buffer)) <= 0)
-        return fallback;
-    return buffer[0];
 }
 
 }  // namespace
@@ -162,7 +144,7 @@ ReadoutFigures SampleReadoutFigures() {
 }
 
 ReadoutTexts ReadReadout() {
-    return ComposeReadout(SampleReadoutFigures(), CurrentSeparators());
+    return ComposeReadout(SampleReadoutFigures(), App().NumberSeparators());
 }
 
 bool ProcessMemoryInfo(HANDLE process, PROCESS_MEMORY_COUNTERS* counters, DWORD size) {
@@ -191,35 +173,6 @@ LibraryLoader SetProcessStatusLoader(LibraryLoader loader) {
     binding.module = nullptr;
     binding.getProcessMemoryInfo = nullptr;
     return previous;
-}
-
-Separators ReadSeparators(LCID locale) {
-    Separators separators;
-    separators.thousand = FirstCharOfLocaleInfo(locale, LOCALE_STHOUSAND, ',');
-    separators.decimal = FirstCharOfLocaleInfo(locale, LOCALE_SDECIMAL, '.');
-    return separators;
-}
-
-const Separators& CurrentSeparators() {
-    SeparatorState& state = SeparatorsInUse();
-    if (!state.loaded) LoadSeparators();
-    return state.value;
-}
-
-void LoadSeparators() {
-    SeparatorState& state = SeparatorsInUse();
-    state.value = ReadSeparators(::GetThreadLocale());
-    state.loaded = true;
-    if (!state.following) {
-        App().OnSettingChange(&ReloadSeparators);
-        state.following = true;
-    }
-}
-
-void ReloadSeparators() {
-    SeparatorState& state = SeparatorsInUse();
-    state.value = ReadSeparators(LOCALE_USER_DEFAULT);
-    state.loaded = true;
 }
 
 }  // namespace qm::win

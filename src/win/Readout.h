@@ -1,6 +1,6 @@
 // The about window's memory and process readout: the figures Windows reports for the system
-// and for this process, the nine caption texts made from them, the on-demand binding of the
-// process-status library, and the locale separators the numbers are written with.
+// and for this process, the nine caption texts made from them, and the on-demand binding of the
+// process-status library.
 #pragma once
 
 #include <windows.h>
@@ -66,7 +66,8 @@ ReadoutTexts ComposeReadout(const ReadoutFigures& figures, const Separators& sep
 // Reads a fresh sample from Windows.
 ReadoutFigures SampleReadoutFigures();
 
-// A fresh sample composed with the current separators: what the about window shows.
+// A fresh sample composed with the application's number separators: what the about window
+// shows.
 ReadoutTexts ReadReadout();
 
 // GetProcessMemoryInfo from the process-status library, bound on first use from the system
@@ -80,17 +81,5 @@ bool ProcessMemoryInfo(HANDLE process, PROCESS_MEMORY_COUNTERS* counters, DWORD 
 // loader that was installed.
 using LibraryLoader = HMODULE (*)();
 LibraryLoader SetProcessStatusLoader(LibraryLoader loader);
-
-// The locale's thousands and decimal separators, each the first character of the locale's
-// setting; "," and "." where the locale cannot be queried.
-Separators ReadSeparators(LCID locale);
-
-// The separators the readout writes with. LoadSeparators reads them from the thread's locale
-// (call it at start-up; otherwise the first use does) and from then on every settings broadcast
-// the application receives (WM_SETTINGCHANGE) runs ReloadSeparators, which reads them again from
-// the user's default locale.
-const Separators& CurrentSeparators();
-void LoadSeparators();
-void ReloadSeparators();
 
 }  // namespace qm::win

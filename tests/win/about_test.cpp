@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <iterator>
 #include <map>
@@ -268,7 +270,7 @@ TEST_F(AboutWindow, ReadoutLinesMatchTheirPatternsAndChangeBetweenTicks) {
     FormPtr<TInfoForm> form = Form::New<TInfoForm>();
     const std::vector<Label*> lines = ReadoutLabels(*form);
     for (std::size_t i = 0; i < lines.size(); ++i)
-        EXPECT_EQ(Shape(lines[i]->CaptionAnsi(), CurrentSeparators()), kReadoutShapes[i])
+        EXPECT_EQ(Shape(lines[i]->CaptionAnsi(), App().NumberSeparators()), kReadoutShapes[i])
             << lines[i]->CaptionAnsi();
 
     EXPECT_TRUE(form->Timer1.Enabled());
@@ -278,7 +280,7 @@ TEST_F(AboutWindow, ReadoutLinesMatchTheirPatternsAndChangeBetweenTicks) {
     EXPECT_NE(form->LblProcessTime.CaptionAnsi(), before);
     EXPECT_TRUE(form->Timer1.Enabled()) << "restarted after each tick";
     for (std::size_t i = 0; i < lines.size(); ++i)
-        EXPECT_EQ(Shape(lines[i]->CaptionAnsi(), CurrentSeparators()), kReadoutShapes[i])
+        EXPECT_EQ(Shape(lines[i]->CaptionAnsi(), App().NumberSeparators()), kReadoutShapes[i])
             << lines[i]->CaptionAnsi();
 }
 
@@ -298,8 +300,9 @@ TEST_F(AboutWindow, WithoutProcessStatusLibraryProcessLinesReadZeroAndLoadingIsR
     EXPECT_EQ(form->LblPagefileUsage.CaptionAnsi(), "Pagefile Usage:0 KB; Peak:0 KB");
     EXPECT_EQ(form->LblPagedPoolUsage.CaptionAnsi(), "Paged Pool Usage:0 KB; Peak:0 KB");
     EXPECT_EQ(form->LblNonPagedPoolUsage.CaptionAnsi(), "NonPaged Pool Usage:0 KB; Peak:0 KB");
-    EXPECT_EQ(Shape(form->LblPhys.CaptionAnsi(), CurrentSeparators()), kReadoutShapes[0]);
-    EXPECT_EQ(Shape(form->LblProcessTime.CaptionAnsi(), CurrentSeparators()), kReadoutShapes[8]);
+    EXPECT_EQ(Shape(form->LblPhys.CaptionAnsi(), App().NumberSeparators()), kReadoutShapes[0]);
+    EXPECT_EQ(Shape(form->LblProcessTime.CaptionAnsi(), App().NumberSeparators()),
+              kReadoutShapes[8]);
 
     PumpFor(700);  // at least one tick
     EXPECT_GE(failedLoads, 2) << "loading is tried again at the next tick";
@@ -307,6 +310,59 @@ TEST_F(AboutWindow, WithoutProcessStatusLibraryProcessLinesReadZeroAndLoadingIsR
     SetProcessStatusLoader(nullptr);
     PumpFor(700);
     EXPECT_NE(form->LblWorkingSetSize.CaptionAnsi(), "Memory Usage:0 KB; Peak:0 KB");
+}
+
+// Whether the Total figure of the physical-memory line (a million KB or more) is grouped by
+// threes with `separator` and nothing else.
+bool TotalGroupedWith(const std::string& line, char separator) {
+    const std::size_t from = line.find("Total:");
+    const std::size_t to = line.rfind(" KB");
+    if (from == std::string::npos || to == std::string::npos || to < from + 6) return false;
+    const std::string figure = line.substr(from + 6, to - from - 6);
+    for (std::size_t i = 0; i < figure.size(); ++i) {
+        const bool separatorHere = (figure.size() - i) % 4 == 0;
+        if (separatorHere ? figure[i] != separator : (figure[i] < '0' || figure[i] > '9'))
+            return false;
+    }
+    return figure.size() > 4;
+}
+
+void BroadcastSettingChange() {
+    ::SendMessageW(App().OwnerWindow(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"intl"));
+}
+
+// The readout writes numbers as the locale says from start-up on, and follows every settings
+// broadcast. Start-up happens once per process, so this runs in a process of its own. The
+// thread's locale at start-up groups thousands with "."; the user's default locale, which each
+// broadcast reads, groups them with ",".
+TEST(AboutWindowDeathTest, NumbersFollowTheLocaleFromStartUpAndEveryBroadcast) {
+    const LCID german = MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT);
+    char user[8] = {};
+    ASSERT_GT(::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, user, sizeof user), 0);
+    ASSERT_EQ(user[0], ',') << "needs a user locale that groups thousands with \",\"";
+    EXPECT_EXIT(
+        {
+            const LCID own = ::GetThreadLocale();
+            ::SetThreadLocale(german);
+            App().Initialize(::GetModuleHandleW(nullptr));
+            ::SetThreadLocale(own);
+            FormPtr<TInfoForm> form = Form::New<TInfoForm>();
+            const std::string atStart = form->LblPhys.CaptionAnsi();
+            BroadcastSettingChange();
+            form->UpdateStatus();
+            const std::string afterBroadcast = form->LblPhys.CaptionAnsi();
+            ::SetThreadLocale(german);  // not what a broadcast reads
+            BroadcastSettingChange();
+            form->UpdateStatus();
+            const std::string afterAnother = form->LblPhys.CaptionAnsi();
+            std::fprintf(stderr, "%s\n%s\n%s\n", atStart.c_str(), afterBroadcast.c_str(),
+                         afterAnother.c_str());
+            std::exit(TotalGroupedWith(atStart, '.') && TotalGroupedWith(afterBroadcast, ',') &&
+                              TotalGroupedWith(afterAnother, ',')
+                          ? 0
+                          : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 // ---- layout ----

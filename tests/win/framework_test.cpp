@@ -1,6 +1,6 @@
 // The framework layer on real windows: the exception firewall, labels drawn by their parent
 // (size, hit testing, clicks), panels that fit their contents, window timers, key preview with
-// the modal loop, the owner window, the setting-change hook and the application title rule.
+// the modal loop, the owner window, the locale separators and the application title rule.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -316,14 +316,23 @@ TEST_F(FrameworkTest, ModalLoopWithKeyPreview) {
     ::ShowWindow(App().OwnerWindow(), SW_HIDE);
 }
 
-TEST_F(FrameworkTest, SettingChangeRunsTheRegisteredHandlers) {
-    int calls = 0;
-    const int id = App().OnSettingChange([&] { ++calls; });
-    ::SendMessageW(App().OwnerWindow(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"intl"));
-    EXPECT_EQ(calls, 1);
-    App().RemoveSettingChange(id);
-    ::SendMessageW(App().OwnerWindow(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"intl"));
-    EXPECT_EQ(calls, 1);
+TEST(SeparatorsTest, FromTheLocaleOrTheDefaults) {
+    struct Case {
+        LCID locale;
+        char thousand;
+        char decimal;
+    };
+    const Case cases[] = {
+        {MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT), ',', '.'},
+        {MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT), '.', ','},
+        {MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN), SORT_DEFAULT), ',', '.'},
+        {0x7FFFFFFF, ',', '.'},  // no such locale: the defaults
+    };
+    for (const Case& c : cases) {
+        const Separators s = ReadSeparators(c.locale);
+        EXPECT_EQ(s.thousand, c.thousand) << std::hex << c.locale;
+        EXPECT_EQ(s.decimal, c.decimal) << std::hex << c.locale;
+    }
 }
 
 TEST_F(FrameworkTest, OwnerWindowOwnsTheFormsAndCarriesTheTitle) {

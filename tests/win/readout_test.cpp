@@ -1,5 +1,5 @@
-// The memory and process readout: caption texts from known figures, live samples, the
-// process-status binding without its library, and the locale separators.
+// The memory and process readout: caption texts from known figures, live samples and the
+// process-status binding without its library.
 #include <windows.h>
 
 #include <gmock/gmock.h>
@@ -32,7 +32,7 @@ const char* const kZeroProcessLines[] = {
 
 void ExpectLinesMatchPatterns(const ReadoutTexts& texts) {
     for (std::size_t i = 0; i < kReadoutLineCount; ++i)
-        EXPECT_EQ(Shape(texts[i], CurrentSeparators()), kReadoutShapes[i]) << texts[i];
+        EXPECT_EQ(Shape(texts[i], App().NumberSeparators()), kReadoutShapes[i]) << texts[i];
     // Minutes and seconds have two digits.
     EXPECT_THAT(
         texts[kProcessTimeLine],
@@ -209,60 +209,6 @@ TEST_F(ProcessStatusSeam, RealLibraryComesFromTheSystemFolder) {
     ASSERT_GT(::GetSystemDirectoryA(system, MAX_PATH), 0u);
     const std::string expected = std::string(system) + "\\psapi.dll";
     EXPECT_EQ(::lstrcmpiA(path, expected.c_str()), 0) << path;
-}
-
-TEST(SeparatorsTest, FromTheLocaleOrTheDefaults) {
-    struct Case {
-        LCID locale;
-        char thousand;
-        char decimal;
-    };
-    const Case cases[] = {
-        {MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT), ',', '.'},
-        {MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT), '.', ','},
-        {MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN), SORT_DEFAULT), ',', '.'},
-        {0x7FFFFFFF, ',', '.'},  // no such locale: the defaults
-    };
-    for (const Case& c : cases) {
-        const Separators s = ReadSeparators(c.locale);
-        EXPECT_EQ(s.thousand, c.thousand) << std::hex << c.locale;
-        EXPECT_EQ(s.decimal, c.decimal) << std::hex << c.locale;
-    }
-}
-
-// Restores one of the user's locale settings when the test ends.
-class UserLocaleSetting {
-  public:
-    explicit UserLocaleSetting(LCTYPE type) : type_(type) {
-        char buffer[16] = {};
-        saved_ = ::GetLocaleInfoA(LOCALE_USER_DEFAULT, type, buffer, sizeof buffer) > 0;
-        value_ = buffer;
-    }
-    ~UserLocaleSetting() {
-        if (saved_) ::SetLocaleInfoA(LOCALE_USER_DEFAULT, type_, value_.c_str());
-        ReloadSeparators();
-    }
-    bool Set(const char* value) { return ::SetLocaleInfoA(LOCALE_USER_DEFAULT, type_, value); }
-
-  private:
-    LCTYPE type_;
-    bool saved_ = false;
-    std::string value_;
-};
-
-TEST(SeparatorsTest, SettingsBroadcastReadsTheUserSettingsAgain) {
-    App().Initialize(::GetModuleHandleW(nullptr));
-    ASSERT_NE(App().OwnerWindow(), nullptr);
-    UserLocaleSetting setting(LOCALE_STHOUSAND);
-    LoadSeparators();
-    const char before = CurrentSeparators().thousand;
-    ASSERT_NE(before, '\'');
-    if (!setting.Set("'")) GTEST_SKIP() << "the user's thousands separator cannot be changed here";
-    EXPECT_EQ(CurrentSeparators().thousand, before) << "kept until the settings broadcast";
-    ::SendMessageW(App().OwnerWindow(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"intl"));
-    EXPECT_EQ(CurrentSeparators().thousand, '\'');
-    EXPECT_EQ(ComposeReadout(DistinctFigures(), CurrentSeparators())[kPageFaultLine],
-              "Page Fault:1'234'567");
 }
 
 }  // namespace

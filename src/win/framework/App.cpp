@@ -31,6 +31,13 @@ namespace {
 
 const wchar_t kOwnerClass[] = L"QuillmarkApplication";
 
+char FirstCharOfLocaleInfo(LCID locale, LCTYPE type, char fallback) {
+    char buffer[16] = {};
+    if (::GetLocaleInfoA(locale, type, buffer, static_cast<int>(sizeof buffer)) <= 0)
+        return fallback;
+    return buffer[0];
+}
+
 // The path of the running executable as the title rule reads it: a buffer of 256 characters.
 std::string ModulePathForTitle() {
     char buf[256] = {};
@@ -40,6 +47,13 @@ std::string ModulePathForTitle() {
 }
 
 }  // namespace
+
+Separators ReadSeparators(LCID locale) {
+    Separators separators;
+    separators.thousand = FirstCharOfLocaleInfo(locale, LOCALE_STHOUSAND, ',');
+    separators.decimal = FirstCharOfLocaleInfo(locale, LOCALE_SDECIMAL, '.');
+    return separators;
+}
 
 Application::Application() : title_(AppTitleOf(ModulePathForTitle())) {}
 
@@ -53,6 +67,9 @@ Application& App() {
 void Application::Initialize(HINSTANCE instance) {
     if (instance_) return;
     instance_ = instance ? instance : ::GetModuleHandleW(nullptr);
+    // From the thread's locale at start-up; the owner window reads them again on every settings
+    // broadcast.
+    separators_ = ReadSeparators(::GetThreadLocale());
     // The runtime's COM start-up: a second CoInitialize, balanced in Finalize on success.
     runtimeCom_ = new ComApartment();
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
@@ -101,7 +118,7 @@ LRESULT CALLBACK Application::OwnerProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
         Application& app = App();
         switch (msg) {
             case WM_SETTINGCHANGE:
-                app.NotifySettingChange();
+                app.separators_ = ReadSeparators(LOCALE_USER_DEFAULT);
                 break;
             case WM_ACTIVATE:
                 // Clicking the taskbar button activates this window: hand the activation on to
@@ -126,25 +143,6 @@ LRESULT CALLBACK Application::OwnerProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
         App().HandleException();
     }
     return ::DefWindowProcW(hwnd, msg, wParam, lParam);
-}
-
-void Application::NotifySettingChange() {
-    // Copied first: a handler may add or remove handlers.
-    auto handlers = settingHandlers_;
-    for (auto& entry : handlers)
-        if (entry.second) entry.second();
-}
-
-int Application::OnSettingChange(std::function<void()> handler) {
-    const int id = nextHandlerId_++;
-    settingHandlers_.emplace_back(id, std::move(handler));
-    return id;
-}
-
-void Application::RemoveSettingChange(int id) {
-    settingHandlers_.erase(std::remove_if(settingHandlers_.begin(), settingHandlers_.end(),
-                                          [id](const auto& e) { return e.first == id; }),
-                           settingHandlers_.end());
 }
 
 void Application::ShowError(const std::exception& e) noexcept {

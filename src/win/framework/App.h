@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "core/Format.h"
+
 namespace qm::win {
 
 class Form;
@@ -43,8 +45,9 @@ class Application {
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    // Start-up: COM for the runtime (its own CoInitialize, balanced in Finalize), the common
-    // controls, the owner window. Safe to call more than once; the first call counts.
+    // Start-up: COM for the runtime (its own CoInitialize, balanced in Finalize), the number
+    // separators, the common controls, the owner window. Safe to call more than once; the first
+    // call counts.
     void Initialize(HINSTANCE instance);
     // Shut-down: destroys the owner window and balances Initialize's CoInitialize.
     void Finalize();
@@ -93,10 +96,10 @@ class Application {
     // The cursor handle to show while AppCursor() is not crDefault.
     HCURSOR AppCursorHandle() const;
 
-    // Handlers run when the system's settings change (WM_SETTINGCHANGE reaches the owner
-    // window), e.g. to re-read the locale's number separators. Returns an id for removal.
-    int OnSettingChange(std::function<void()> handler);
-    void RemoveSettingChange(int id);
+    // The thousands and decimal separators numbers are written with. Initialize reads them from
+    // the thread's locale; from then on every settings broadcast that reaches the owner window
+    // (WM_SETTINGCHANGE) reads them again, from the user's default locale.
+    const Separators& NumberSeparators() const { return separators_; }
 
     // Live forms, for the key preview and the modal loop.
     void RegisterForm(Form* form);
@@ -112,7 +115,6 @@ class Application {
 
     void CreateOwnerWindow();
     bool PreviewKey(MSG& msg);
-    void NotifySettingChange();
     static LRESULT CALLBACK OwnerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
     HINSTANCE instance_ = nullptr;
@@ -122,8 +124,7 @@ class Application {
     ComApartment* runtimeCom_ = nullptr;
     int cursor_ = crDefault;
     std::function<void(const std::wstring&)> errorDisplay_;
-    std::vector<std::pair<int, std::function<void()>>> settingHandlers_;
-    int nextHandlerId_ = 1;
+    Separators separators_;
     std::vector<Form*> forms_;
 };
 
@@ -132,5 +133,9 @@ Application& App();
 
 // The title rule applied to a module path, with the system's lead bytes and CharLowerA.
 std::string AppTitleOf(const std::string& modulePath);
+
+// The locale's thousands and decimal separators, each the first character of the locale's
+// setting; "," and "." where the locale cannot be queried.
+Separators ReadSeparators(LCID locale);
 
 }  // namespace qm::win
