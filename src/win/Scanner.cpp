@@ -32,12 +32,20 @@ void ExamineFile(const ScanTarget& target, const std::string& path) {
     const std::string folder = FolderPiece(path, lead);
     const std::string fileName = FileNamePiece(path, lead);
 
-    std::string title;
-    {
-        // A shell object of its own for every file, released when its examination ends.
+    // A shell object of its own for every file, with the folder and item objects it gives.
+    // They serve until the examination ends, the row made, and then go in the order folder,
+    // shell, item; on every way out, an error's included.
+    struct Examination {
         ComPtr<IDispatch> shell = CreateShellObject();
-        title = ReadShellTitle(shell.Get(), folder, fileName);
-    }
+        ShellTitleObjects objects;
+        ~Examination() {
+            objects.folder.Clear();
+            shell.Reset();
+            objects.item.Clear();
+        }
+    } examination;
+    const std::string title =
+        ReadShellTitle(examination.shell.Get(), folder, fileName, examination.objects);
     if (title.empty()) return;
     const std::string baseName = BaseNamePiece(path, lead);
     if (title == baseName) return;
@@ -76,12 +84,9 @@ void ScanPath(const ScanTarget& target, const std::string& path, int depth) {
         const std::string name = listing.Name();
         if (name == "." || name == "..") continue;
         const std::string full = dir + name;
-        // Files are examined at every level reached; anything else passes the limit first,
-        // which is asked afresh for each such entry.
-        if (IsExistingFile(full))
-            ExamineFile(target, full);
-        else if (depth <= DepthLimit(target))
-            ScanPath(target, full, depth + 1);
+        // Files are examined at every level reached (ScanPath tests the entry once more);
+        // anything else passes the limit first, which is asked afresh for each such entry.
+        if (IsExistingFile(full) || depth <= DepthLimit(target)) ScanPath(target, full, depth + 1);
     } while (listing.Next());
 }
 

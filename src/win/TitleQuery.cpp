@@ -102,31 +102,29 @@ int TitleColumnOfFolderObject(IDispatch* folderObject) {
 }
 
 std::optional<std::string> AskShellTitle(IDispatch* shell, const std::string& folder,
-                                         const std::string& fileName) {
+                                         const std::string& fileName, ShellTitleObjects& objects) {
     if (!shell) throw ComError(E_POINTER);
 
-    Variant folderObject;
     {
         Variant arg;
         SetText(arg, folder);
-        InvokeMethod(shell, L"NameSpace", arg.Get(), 1, folderObject.Get());
+        InvokeMethod(shell, L"NameSpace", arg.Get(), 1, objects.folder.Get());
     }
-    IDispatch* folderDispatch = DispatchOf(folderObject);
+    IDispatch* folderDispatch = DispatchOf(objects.folder);
     if (!folderDispatch) return std::nullopt;
     const int column = TitleColumnOfFolderObject(folderDispatch);
 
-    Variant item;
     {
         Variant arg;
         SetText(arg, fileName);
-        InvokeMethod(folderDispatch, L"ParseName", arg.Get(), 1, item.Get());
+        InvokeMethod(folderDispatch, L"ParseName", arg.Get(), 1, objects.item.Get());
     }
-    if (!DispatchOf(item)) return std::nullopt;
+    if (!DispatchOf(objects.item)) return std::nullopt;
 
     VARIANTARG args[2];
     ::VariantInit(&args[0]);
     args[0].vt = VT_BYREF | VT_VARIANT;
-    args[0].pvarVal = item.Get();
+    args[0].pvarVal = objects.item.Get();
     ::VariantInit(&args[1]);
     args[1].vt = VT_I4;
     args[1].lVal = column;
@@ -135,9 +133,21 @@ std::optional<std::string> AskShellTitle(IDispatch* shell, const std::string& fo
     return TextOf(answer);
 }
 
+std::optional<std::string> AskShellTitle(IDispatch* shell, const std::string& folder,
+                                         const std::string& fileName) {
+    ShellTitleObjects objects;
+    return AskShellTitle(shell, folder, fileName, objects);
+}
+
+std::string ReadShellTitle(IDispatch* shell, const std::string& folder, const std::string& fileName,
+                           ShellTitleObjects& objects) {
+    return AskShellTitle(shell, folder, fileName, objects).value_or(std::string());
+}
+
 std::string ReadShellTitle(IDispatch* shell, const std::string& folder,
                            const std::string& fileName) {
-    return AskShellTitle(shell, folder, fileName).value_or(std::string());
+    ShellTitleObjects objects;
+    return ReadShellTitle(shell, folder, fileName, objects);
 }
 
 }  // namespace qm::win

@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 
+#include "win/Raii.h"
+
 namespace qm::win {
 
 // The column that carried the Title in the shell this program was first made for. From Vista on
@@ -35,18 +37,31 @@ int TitleColumnOf(IShellFolder2* folder);
 // IPersistFolder2); kClassicTitleColumn when it is neither.
 int TitleColumnOfFolderObject(IDispatch* folderObject);
 
+// The objects an examination obtains from the shell object: the folder object "NameSpace"
+// gives and the item object "ParseName" gives. Whoever holds them decides when they go.
+struct ShellTitleObjects {
+    Variant folder;
+    Variant item;
+};
+
 // Asks a shell automation object for the Title detail of one file: "NameSpace" with the folder
 // (ending in its separator), "ParseName" on the folder object with the file name, then
 // "GetDetailsOf" on the folder object with the item (a variant by reference) and the Title
 // column (a 32-bit integer). The answer is converted to the ANSI code page with the system's
 // default replacement; it is empty when the file has no title. No answer at all (nullopt) when
 // the shell gives no folder object or no item object: asking a folder for the details of no
-// item would answer the column's header text instead. Raises ComError when a call fails. Every
-// object obtained is released before returning, on every path.
+// item would answer the column's header text instead. Raises ComError when a call fails. The
+// folder and item objects are left in `objects`, also when a call fails.
+std::optional<std::string> AskShellTitle(IDispatch* shell, const std::string& folder,
+                                         const std::string& fileName, ShellTitleObjects& objects);
+
+// The same, with every object obtained released before returning, on every path.
 std::optional<std::string> AskShellTitle(IDispatch* shell, const std::string& folder,
                                          const std::string& fileName);
 
 // The same, with no answer taken as no title.
+std::string ReadShellTitle(IDispatch* shell, const std::string& folder, const std::string& fileName,
+                           ShellTitleObjects& objects);
 std::string ReadShellTitle(IDispatch* shell, const std::string& folder,
                            const std::string& fileName);
 

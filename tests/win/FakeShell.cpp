@@ -119,6 +119,10 @@ class FakeObject final : public IDispatch {
         ULONG n = --refs_;
         if (n == 0) {
             --shell_.liveObjects;
+            if (shell_.onRelease)
+                shell_.onRelease(kind_ == Kind::Shell    ? "shell"
+                                 : kind_ == Kind::Folder ? "folder"
+                                                         : "item");
             delete this;
         }
         return n;

@@ -8,6 +8,7 @@
 #include <oaidl.h>
 #include <shlobj.h>
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -54,6 +55,8 @@ class FakeShell {
     std::vector<FakeCall> calls;
     int shellsCreated = 0;
     int liveObjects = 0;  // fake objects not yet released
+    // Runs as a shell, folder or item object goes ("shell", "folder" or "item").
+    std::function<void(const std::string& kind)> onRelease;
 
     // A new shell object (what the factory gives the scanner).
     ComPtr<IDispatch> NewShell();

@@ -5,10 +5,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <algorithm>
 #include <ostream>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "FakeShell.h"
@@ -28,20 +26,11 @@ struct Row {
         return title == o.title && baseName == o.baseName && extension == o.extension &&
                folder == o.folder && checked == o.checked;
     }
-    bool operator<(const Row& o) const {
-        return std::tie(folder, baseName, extension, title) <
-               std::tie(o.folder, o.baseName, o.extension, o.title);
-    }
 };
 
 void PrintTo(const Row& r, std::ostream* os) {
     *os << "{" << r.title << " | " << r.baseName << " | " << r.extension << " | " << r.folder
         << (r.checked ? " | checked}" : " | unchecked}");
-}
-
-std::vector<Row> Sorted(std::vector<Row> rows) {
-    std::sort(rows.begin(), rows.end());
-    return rows;
 }
 
 std::wstring Wide(const std::string& s) {
@@ -220,7 +209,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ScannerTest, AsksTheShellThreeCallsWithTheirArgumentTypes) {
     const std::string path = File("clip.avi", L"A title");
+    std::vector<std::string> released;
+    shell_.onRelease = [&](const std::string& kind) {
+        released.push_back(kind + (list_.Count() == 1 ? " after the row" : " before the row"));
+    };
     Scan(path, 2);
+    shell_.onRelease = nullptr;
+    EXPECT_EQ(released, (std::vector<std::string>{"folder after the row", "shell after the row",
+                                                  "item after the row"}));
 
     ASSERT_EQ(shell_.calls.size(), 3u);
     EXPECT_EQ(shell_.calls[0].method, "NameSpace");
@@ -298,7 +294,7 @@ TEST_F(ScannerTest, MissingPathsDoNothing) {
 
 struct LimitCase {
     int limit;
-    std::vector<std::string> examined;  // folders (below D) whose files get rows
+    std::vector<std::string> rows;  // folders (below the temp root) of the rows, in row order
 };
 
 void PrintTo(const LimitCase& c, std::ostream* os) {
@@ -307,28 +303,38 @@ void PrintTo(const LimitCase& c, std::ostream* os) {
 
 class DepthLimitTest : public ScannerTest, public ::testing::WithParamInterface<LimitCase> {};
 
-// D holds S holds T holds U, one titled file on every level.
-TEST_P(DepthLimitTest, ListsSubFoldersDownToLimitPlusOneLevels) {
+// D holds S holds T holds U, and one titled file on every level, named to come after the
+// folder beside it in the listing (which is sorted by name, here as on NTFS). The walk is
+// depth-first in listing order, so the deepest folder's row comes first.
+TEST_P(DepthLimitTest, ListsSubFoldersDownToLimitPlusOneLevelsDepthFirst) {
     const LimitCase& c = GetParam();
     const std::vector<std::string> levels = {"D\\", "D\\S\\", "D\\S\\T\\", "D\\S\\T\\U\\"};
-    for (size_t i = 0; i < levels.size(); ++i) {
-        Dir(levels[i].substr(0, levels[i].size() - 1));
-        File(levels[i] + "f" + std::to_string(i) + ".avi", L"title " + std::to_wstring(i));
+    for (const std::string& level : levels) {
+        Dir(level.substr(0, level.size() - 1));
+        File(level + "z.avi", L"title in " + Wide(level));
     }
     Scan(root_ + "D", c.limit);
 
     std::vector<Row> expected;
-    for (size_t i = 0; i < levels.size(); ++i)
-        if (std::find(c.examined.begin(), c.examined.end(), levels[i]) != c.examined.end())
-            expected.push_back(
-                Listed(levels[i], "f" + std::to_string(i), ".avi", "title " + std::to_string(i)));
-    EXPECT_EQ(Sorted(Rows()), Sorted(expected));
+    for (const std::string& folder : c.rows)
+        expected.push_back(Listed(folder, "z", ".avi", "title in " + folder));
+    EXPECT_EQ(Rows(), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Limits, DepthLimitTest,
-    ::testing::Values(LimitCase{0, {"D\\", "D\\S\\"}}, LimitCase{1, {"D\\", "D\\S\\", "D\\S\\T\\"}},
-                      LimitCase{2, {"D\\", "D\\S\\", "D\\S\\T\\", "D\\S\\T\\U\\"}}));
+    ::testing::Values(LimitCase{0, {"D\\S\\", "D\\"}}, LimitCase{1, {"D\\S\\T\\", "D\\S\\", "D\\"}},
+                      LimitCase{2, {"D\\S\\T\\U\\", "D\\S\\T\\", "D\\S\\", "D\\"}}));
+
+TEST_F(ScannerTest, LimitIsAskedAfreshForEveryEntryThatIsNoFile) {
+    for (const char* folder : {"D", "D\\A", "D\\B", "D\\C"})
+        Dir(folder);
+    File("D\\x.avi");
+    File("D\\y.avi");
+    Scan(root_ + "D", 0);
+    // For A, B and C: neither for the files nor once for each folder listed.
+    EXPECT_EQ(limitAsked_, 3);
+}
 
 TEST_F(ScannerTest, FolderNamedLikeAFileIsWalkedAsAFolder) {
     Dir("D");
@@ -351,8 +357,8 @@ TEST_F(ScannerTest, HiddenAndSystemFilesAreExamined) {
     ASSERT_TRUE(::SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN));
     ASSERT_TRUE(::SetFileAttributesA(system.c_str(), FILE_ATTRIBUTE_SYSTEM));
     Scan(root_ + "D", 2);
-    EXPECT_EQ(Sorted(Rows()),
-              Sorted({Listed("D\\", "hidden", ".avi", "H"), Listed("D\\", "system", ".avi", "S")}));
+    EXPECT_EQ(Rows(), (std::vector<Row>{Listed("D\\", "hidden", ".avi", "H"),
+                                        Listed("D\\", "system", ".avi", "S")}));
 }
 
 TEST_F(ScannerTest, FilesDatedOutsideTheDosRangeAreNeverExamined) {
