@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "FakeShell.h"
 #include "WinTestSupport.h"
 #include "win/framework/ComError.h"
 #include "win/ShellServices.h"
@@ -333,6 +334,34 @@ TEST_F(MainFormTest, ClearButtonEmptiesTheListAndKeepsTheColumnWidths) {
     ::SendMessageW(form->Button2.Handle(), BM_CLICK, 0, 0);
     EXPECT_EQ(view.Count(), 0);
     EXPECT_EQ(view.ColumnWidth(0), 180);
+}
+
+TEST_F(MainFormTest, AddPathWalksAsDeepAsTheUpDownSays) {
+    FakeShell shell;
+    SetShellObjectFactory(shell.Factory());
+    TempFolder temp;
+    for (const char* folder : {"D", "D\\S", "D\\S\\T"})
+        ASSERT_TRUE(::CreateDirectoryA((temp.Path() + folder).c_str(), nullptr));
+    for (const char* file : {"D\\S\\s.avi", "D\\S\\T\\t.avi"}) {
+        const std::string path = temp.Path() + file;
+        ::CloseHandle(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        shell.titles[AnsiToWide(path)] = L"Title";
+    }
+    // With 0, D's own sub-folder S is walked and T below it is not; with 1, T is walked too.
+    const struct {
+        short position;
+        int rows;
+    } cases[] = {{0, 1}, {1, 2}, {0, 1}};
+    ListView view = form->LView.View();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.position);
+        view.Clear();
+        form->UpDown1.SetPosition(c.position);
+        form->TForm1::AddPath(temp.Path() + "D", 0);
+        EXPECT_EQ(view.Count(), c.rows);
+    }
+    ResetShellObjectFactory();
 }
 
 // An HDROP as the shell makes it: DROPFILES followed by the ANSI paths, each ending in a zero,
