@@ -23,7 +23,6 @@
 #include "win/FileSystem.h"
 #include "win/framework/Form.h"
 #include "win/InfoForm.h"
-#include "win/OsNameWin.h"
 #include "win/Readout.h"
 #include "win/ShellServices.h"
 #include "win/VersionInfo.h"
@@ -226,7 +225,19 @@ TEST_F(AboutWindow, CaptionAndLabelsAfterCreation) {
     EXPECT_EQ(f.LblExeName.CaptionAnsi(), ExeFileName());
     EXPECT_EQ(f.LblExeVersion.CaptionAnsi(), "Ver." + version);
     EXPECT_EQ(f.LblFileDescription.CaptionAnsi(), description);
-    EXPECT_EQ(f.LblOsVersion.CaptionAnsi(), OsLineText(GetOSName()));
+    // The running system in the words for an NT workstation of version 6 or later, which is
+    // what Wine reports.
+    OSVERSIONINFOEXA os = {};
+    os.dwOSVersionInfoSize = sizeof os;
+    ASSERT_TRUE(::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&os)));
+    if (os.dwPlatformId == VER_PLATFORM_WIN32_NT && os.dwMajorVersion >= 6 &&
+        os.wProductType == VER_NT_WORKSTATION) {
+        EXPECT_EQ(f.LblOsVersion.CaptionAnsi(),
+                  std::string("Windows NT product family? ") +
+                      ((os.wSuiteMask & VER_SUITE_PERSONAL) ? "Home Edition " : "Professional ") +
+                      os.szCSDVersion + " (Build " + std::to_string(os.dwBuildNumber & 0xFFFF) +
+                      ")");
+    }
     EXPECT_NE(f.LblOsVersion.CaptionAnsi().rfind("Microsoft ", 0), 0u);
     EXPECT_NE(f.AppIcon.Icon(), nullptr);
 

@@ -7,6 +7,8 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstring>
+#include <ios>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,12 @@ const std::string kData = "\x83\x66\x81\x5B\x83\x5E";
 
 bool Cp932() {
     return ::GetACP() == 932;
+}
+
+// Whether the system writes its messages in Japanese (the code-page 932 run) rather than in
+// English.
+bool JapaneseMessages() {
+    return PRIMARYLANGID(::GetUserDefaultUILanguage()) == LANG_JAPANESE;
 }
 
 class ComApartment {
@@ -111,15 +119,32 @@ TEST_F(CreateShortcutTest, SecondShortcutOfSameNameReplacesFirst) {
     EXPECT_EQ(link.workingDirectory, "C:\\Other");
 }
 
+// The system's text for the code, without its trailing full stop and line end ("." and CR LF
+// here; the Japanese "。" is no "." and stays), or the fallback when the system has none.
+TEST(ComErrorMessageTest, SystemTextTrimmedOrTheFallback) {
+    const struct {
+        HRESULT code;
+        const wchar_t* english;
+        const wchar_t* japanese;
+    } cases[] = {
+        {E_ACCESSDENIED, L"Access denied", L"アクセスが拒否されました。"},
+        {E_NOTIMPL, L"Not implemented", L"未実装です。"},
+        {static_cast<HRESULT>(0x8004ABCD), L"OLE エラー 8004ABCD", L"OLE エラー 8004ABCD"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ComErrorMessage(c.code), JapaneseMessages() ? c.japanese : c.english)
+            << std::hex << c.code;
+    }
+}
+
 TEST_F(CreateShortcutTest, UnwritableFolderRaisesComErrorWithSystemText) {
     const std::string folder = temp_.Folder() + "\\missing\\deeper";
     try {
         CreateShortcut("C:\\Apps\\Tool.exe", folder, "Tool");
         FAIL() << "no error raised";
     } catch (const ComError& e) {
-        EXPECT_TRUE(FAILED(e.Code()));
-        EXPECT_EQ(e.Message(), ComErrorMessage(e.Code()));
-        EXPECT_NE(e.Message().rfind(L"OLE ", 0), 0u) << "the system has a text for this code";
+        EXPECT_EQ(e.Code(), HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND));
+        EXPECT_EQ(e.Message(), JapaneseMessages() ? L"パスが見つかりません。" : L"Path not found");
     }
     EXPECT_FALSE(Exists(folder + "\\Tool.lnk"));
 }
@@ -252,7 +277,7 @@ TEST_F(ShellLaunchTest, ShowFilePropertiesAsksForThePropertiesVerb) {
     ShowFileProperties("C:\\v\\movie.avi");
     ASSERT_EQ(g_record.calls, 1);
     const SHELLEXECUTEINFOA& info = g_record.info;
-    EXPECT_EQ(info.cbSize, sizeof(SHELLEXECUTEINFOA));
+    EXPECT_EQ(info.cbSize, sizeof(void*) == 4 ? 60u : 112u);  // the 32-bit record, or the 64-bit
     EXPECT_EQ(info.fMask, 0x44Cu);
     EXPECT_EQ(info.hwnd, kMain);
     EXPECT_EQ(g_record.verb, "properties");
@@ -325,11 +350,21 @@ TEST_F(ShellLaunchTest, ShellOpenOfARealFolderSucceeds) {
 
 TEST(SpecialFolderTest, KnownFoldersResolveUnknownOnesAreEmpty) {
     ComApartment com;
-    for (const std::string& folder : {GetDesktopFolder(), GetStartupFolder(), GetSendToFolder()}) {
-        SCOPED_TRACE(folder);
-        ASSERT_FALSE(folder.empty());
-        EXPECT_TRUE(IsFolder(folder));
-        EXPECT_EQ(folder.find('\0'), std::string::npos);
+    const struct {
+        std::string folder;
+        const char* lastName;  // as Windows names the folder on disk, in any letter case
+    } cases[] = {
+        {GetDesktopFolder(), "\\Desktop"},
+        {GetStartupFolder(), "\\Startup"},
+        {GetSendToFolder(), "\\SendTo"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.folder);
+        ASSERT_GT(c.folder.size(), std::strlen(c.lastName));
+        EXPECT_EQ(::lstrcmpiA(c.folder.substr(c.folder.size() - std::strlen(c.lastName)).c_str(),
+                              c.lastName),
+                  0);
+        EXPECT_TRUE(IsFolder(c.folder));
     }
     EXPECT_EQ(GetSpecialFolder(0x7F), "") << "a number the shell does not know";
 }
