@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "win/Raii.h"
+#include "win/framework/Raii.h"
 
 namespace qm::win {
 
