@@ -1,8 +1,18 @@
-// MP4 and QuickTime (MP4, M4V, M4A, MOV, 3GP). The title is the iTunes-style item
-// moov/udta/meta/ilst/©nam (also found as moov/meta/ilst/©nam), or else the QuickTime text
-// item moov/udta/©nam. The reader walks box headers only: it never reads mdat or trak
-// contents, finds moov wherever it lies at the top level (also after a multi-gigabyte mdat),
-// and descends only along the fixed path above, so its depth is bounded by construction.
+// MP4 and QuickTime (MP4, M4V, M4A, MOV, 3GP). The title is, in this order of preference:
+//   - the iTunes-style item moov/udta/meta/ilst/©nam (also found as moov/meta/ilst/©nam);
+//   - the QuickTime text item moov/udta/©nam;
+//   - the QuickTime metadata key "com.apple.quicktime.title" (ffmpeg writes it as "title"): a
+//     meta whose hdlr says "mdta" names its keys in a keys box, and its ilst items are typed by
+//     1-based indexes into that list instead of by four-character codes;
+//   - the 3GPP asset title moov/udta/titl.
+// The first of them that holds a non-empty text wins. The reader walks box headers only: it
+// never reads mdat or trak contents, finds moov wherever it lies at the top level (also after a
+// multi-gigabyte mdat), and descends only along the fixed paths above, so its depth is bounded
+// by construction.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,7 +41,14 @@ constexpr std::uint32_t kMeta = FourCc("meta");
 constexpr std::uint32_t kIlst = FourCc("ilst");
 constexpr std::uint32_t kData = FourCc("data");
 constexpr std::uint32_t kHdlr = FourCc("hdlr");
+constexpr std::uint32_t kKeys = FourCc("keys");
+constexpr std::uint32_t kMdta = FourCc("mdta");  // handler of keyed metadata; key namespace
+constexpr std::uint32_t kTitl = FourCc("titl");
 constexpr std::uint32_t kName = 0xA96E616Du;  // "©nam": 0xA9 is "©" in Mac Roman
+
+// Metadata key names that stand for the title, compared without regard to ASCII letter case.
+constexpr std::string_view kTitleKeys[] = {"com.apple.quicktime.title", "title"};
+constexpr std::size_t kLongestTitleKey = kTitleKeys[0].size();
 
 // Box types an MP4 or QuickTime file begins with. Anything else is not this format.
 constexpr std::uint32_t kFirstBoxTypes[] = {
@@ -111,15 +128,18 @@ class Mp4Reader {
         result.format = "mp4";
         result.status = Walk();
         if (result.status != ReadStatus::Found) return result;
-        // The iTunes item is what the shell shows; the QuickTime item stands in when the
-        // iTunes one is missing or empty.
-        if (ilstTitle_ && !ilstTitle_->empty()) {
-            result.title = *ilstTitle_;
-        } else if (qtTitle_) {
-            result.title = *qtTitle_;
-        } else if (!ilstTitle_) {
-            result.status = ReadStatus::NoTitle;
+        // The iTunes item is what the shell shows; the others stand in, in turn, when it is
+        // missing or empty. A title field that is present but empty still counts as found.
+        bool present = false;
+        for (const Candidate* c : {&ilstTitle_, &qtTitle_, &keysTitle_, &assetTitle_}) {
+            if (!*c) continue;
+            if (!(*c)->empty()) {
+                result.title = **c;
+                return result;
+            }
+            present = true;
         }
+        if (!present) result.status = ReadStatus::NoTitle;
         return result;
     }
 
@@ -217,24 +237,92 @@ class Mp4Reader {
         return ForEachChild(udta.payload, udta.end, [this](const Box& box) {
             if (box.type == kMeta) return ReadMeta(box);
             if (box.type == kName && !qtTitle_) return ReadTextItem(box, qtTitle_);
+            if (box.type == kTitl && !assetTitle_) return ReadAssetTitle(box, assetTitle_);
             return true;
         });
     }
 
     // meta is a full box in MP4 (4 bytes of version and flags before its children) but a plain
-    // box in QuickTime; the plain form starts directly with its hdlr child.
+    // box in QuickTime; the plain form starts directly with its hdlr child. The handler type
+    // says how the ilst items are named: by four-character codes, or ("mdta") by indexes into
+    // the keys box. Writers put hdlr and keys before ilst; the ilst is read after the walk so
+    // that the order does not matter.
     bool ReadMeta(const Box& meta) {
         if (meta.PayloadSize() < kHeaderBytes) return true;
         unsigned char peek[kHeaderBytes];
         if (!ReadBytes(meta.payload, peek, sizeof peek)) return false;
         const std::uint64_t begin = meta.payload + (LoadU32BE(peek + 4) == kHdlr ? 0 : 4);
-        return ForEachChild(begin, meta.end, [this](const Box& box) {
-            if (box.type != kIlst) return true;
-            return ForEachChild(box.payload, box.end, [this](const Box& item) {
-                if (item.type == kName && !ilstTitle_) return ReadDataItem(item, ilstTitle_);
-                return true;
-            });
+        std::uint32_t handler = 0;
+        std::uint32_t titleKey = 0;  // 1-based index of the title key; 0 when there is none
+        std::optional<Box> ilst;
+        const bool walked = ForEachChild(begin, meta.end, [&](const Box& box) {
+            if (box.type == kHdlr && handler == 0) return ReadHandlerType(box, handler);
+            if (box.type == kKeys && titleKey == 0) return FindTitleKey(box, titleKey);
+            if (box.type == kIlst && !ilst) ilst = box;
+            return true;
         });
+        if (!walked || !ilst) return walked;
+        const bool keyed = handler == kMdta;
+        return ForEachChild(ilst->payload, ilst->end, [&](const Box& item) {
+            if (keyed) {
+                // An index outside the keys list, or of another key, names no title.
+                if (titleKey != 0 && item.type == titleKey && !keysTitle_)
+                    return ReadDataItem(item, keysTitle_);
+            } else if (item.type == kName && !ilstTitle_) {
+                return ReadDataItem(item, ilstTitle_);
+            }
+            return true;
+        });
+    }
+
+    // hdlr: version and flags, a pre-defined word, then the handler type. A box too short to
+    // hold the type leaves it unknown.
+    bool ReadHandlerType(const Box& hdlr, std::uint32_t& type) {
+        if (hdlr.PayloadSize() < 12) return true;
+        unsigned char h[12];
+        if (!ReadBytes(hdlr.payload, h, sizeof h)) return false;
+        type = LoadU32BE(h + 8);
+        return true;
+    }
+
+    static bool IsTitleKey(std::string_view key) {
+        return std::any_of(std::begin(kTitleKeys), std::end(kTitleKeys), [key](std::string_view t) {
+            return key.size() == t.size() &&
+                   std::equal(key.begin(), key.end(), t.begin(), [](char a, char b) {
+                       return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+                   });
+        });
+    }
+
+    // keys: version and flags, an entry count, then per key its size (the 8-byte header
+    // included), its namespace and its name. Sets index to the 1-based position of the first
+    // title key in the "mdta" namespace; only names as short as a title key are read.
+    bool FindTitleKey(const Box& keys, std::uint32_t& index) {
+        if (keys.PayloadSize() < 8) return Fail(ReadStatus::Malformed);
+        unsigned char head[8];
+        if (!ReadBytes(keys.payload, head, sizeof head)) return false;
+        const std::uint32_t count = LoadU32BE(head + 4);
+        std::uint64_t pos = keys.payload + 8;
+        for (std::uint32_t i = 0; i < count; ++i) {
+            if (budget_.Exhausted()) return Fail(ReadStatus::Malformed);
+            if (keys.end - pos < kHeaderBytes) return Fail(ReadStatus::Malformed);
+            unsigned char entry[kHeaderBytes + kLongestTitleKey];
+            if (!ReadBytes(pos, entry, kHeaderBytes)) return false;
+            const std::uint32_t size = LoadU32BE(entry);
+            if (size < kHeaderBytes || size > keys.end - pos) return Fail(ReadStatus::Malformed);
+            const std::size_t nameSize = size - kHeaderBytes;
+            if (LoadU32BE(entry + 4) == kMdta && nameSize <= kLongestTitleKey) {
+                if (!ReadBytes(pos + kHeaderBytes, entry + kHeaderBytes, nameSize)) return false;
+                const std::string_view name(reinterpret_cast<const char*>(entry + kHeaderBytes),
+                                            nameSize);
+                if (IsTitleKey(name)) {
+                    index = i + 1;
+                    return true;
+                }
+            }
+            pos += size;
+        }
+        return true;
     }
 
     // An item holding data atoms: 4 bytes of type indicator (version, then a 24-bit type), 4
@@ -284,11 +372,28 @@ class Mp4Reader {
         return true;
     }
 
+    // The 3GPP asset title: a full box (version and flags), a 16-bit packed language, then a
+    // NUL-terminated text in UTF-8, or in UTF-16 when it starts with a byte-order mark.
+    bool ReadAssetTitle(const Box& titl, Candidate& out) {
+        if (titl.PayloadSize() < 6) return Fail(ReadStatus::Malformed);
+        std::string bytes;
+        if (!ReadText(titl.payload + 6, titl.PayloadSize() - 6, bytes)) return false;
+        const bool bom = bytes.size() >= 2 && ((bytes[0] == '\xFE' && bytes[1] == '\xFF') ||
+                                               (bytes[0] == '\xFF' && bytes[1] == '\xFE'));
+        std::u16string text = bom ? DecodeUtf16WithBom(bytes) : DecodeUtf8(bytes);
+        const std::size_t nul = text.find(u'\0');
+        if (nul != std::u16string::npos) text.resize(nul);
+        out = std::move(text);
+        return true;
+    }
+
     ByteSource& src_;
     ReadBudget budget_;
     ReadStatus failure_ = ReadStatus::Malformed;  // why the last false return happened
     Candidate ilstTitle_;
     Candidate qtTitle_;
+    Candidate keysTitle_;
+    Candidate assetTitle_;
 };
 
 }  // namespace

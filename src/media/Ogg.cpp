@@ -1,7 +1,9 @@
-// Ogg titles: the TITLE field of the comment header, the second packet of the first logical
-// stream that carries Vorbis, Opus or FLAC. Only page headers and the comment packet's field
-// names and title are read; the packet may span any number of pages, and pages of other
-// streams multiplexed between them are stepped over.
+// Ogg titles: the TITLE field of the comment header, the second packet of a logical stream
+// that carries Vorbis, Opus, FLAC or Theora. The streams are tried in the order of their first
+// pages, and the first one whose comments hold a non-empty TITLE gives it (muxers such as
+// ffmpeg copy the title into every stream; a video file's Theora stream usually comes first).
+// Only page headers and the comment packets' field names and title are read; a packet may span
+// any number of pages, and pages of other streams multiplexed between them are stepped over.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -30,7 +32,7 @@ constexpr std::size_t kMaxSegments = 255;
 constexpr unsigned kFlagContinued = 0x01;
 constexpr unsigned kFlagFirstPage = 0x02;
 
-enum class Codec { None, Vorbis, Opus, Flac };
+enum class Codec { None, Vorbis, Opus, Flac, Theora };
 
 struct Page {
     std::uint64_t offset = 0;
@@ -168,6 +170,7 @@ class PacketStream final : public ByteStream {
 
 Codec IdentifyCodec(const unsigned char* p, std::size_t n) {
     if (n >= 7 && std::memcmp(p, "\x01vorbis", 7) == 0) return Codec::Vorbis;
+    if (n >= 7 && std::memcmp(p, "\x80theora", 7) == 0) return Codec::Theora;
     if (n >= 8 && std::memcmp(p, "OpusHead", 8) == 0) return Codec::Opus;
     if (n >= 5 && std::memcmp(p,
                               "\x7F"
@@ -186,6 +189,11 @@ ReadStatus SkipCommentMagic(PacketStream& packet, Codec codec) {
             s = packet.Read(m, 7);
             if (s != StreamStatus::Ok) return ToReadStatus(s);
             return std::memcmp(m, "\x03vorbis", 7) == 0 ? ReadStatus::Found : ReadStatus::Malformed;
+        case Codec::Theora:
+            // The comment list follows without Vorbis's closing framing bit, which is not read.
+            s = packet.Read(m, 7);
+            if (s != StreamStatus::Ok) return ToReadStatus(s);
+            return std::memcmp(m, "\x81theora", 7) == 0 ? ReadStatus::Found : ReadStatus::Malformed;
         case Codec::Opus:
             s = packet.Read(m, 8);
             if (s != StreamStatus::Ok) return ToReadStatus(s);
@@ -209,6 +217,17 @@ TitleResult Result(ReadStatus status, std::u16string title = {}) {
     return r;
 }
 
+// Reads the comment header of the stream whose first page is bos.
+ReadStatus ReadStreamTitle(ByteSource& src, const Page& bos, Codec codec, const ReadBudget& budget,
+                           unsigned* pagesSeen, std::u16string* title) {
+    PacketStream packet(src, bos, pagesSeen);
+    const StreamStatus s = packet.SeekPacket(1);
+    if (s != StreamStatus::Ok) return ToReadStatus(s);
+    const ReadStatus r = SkipCommentMagic(packet, codec);
+    if (r != ReadStatus::Found) return r;
+    return FindVorbisCommentTitle(packet, budget, title);
+}
+
 TitleResult ReadOggTitleImpl(ByteSource& src) {
     const ReadBudget budget(src);
     Page page;
@@ -217,9 +236,10 @@ TitleResult ReadOggTitleImpl(ByteSource& src) {
     if (s != StreamStatus::Ok) return Result(ReadStatus::NotThisFormat);
 
     // The first pages of a physical stream are the first pages of its logical streams, each
-    // holding just the stream's identification packet.
+    // holding just the stream's identification packet. Every page visited, the comment
+    // packets' pages included, counts against one limit for the file.
     unsigned pagesSeen = 1;
-    Codec codec = Codec::None;
+    ReadStatus outcome = ReadStatus::NoTitle;  // the answer when no stream gives a title
     while ((page.flags & kFlagFirstPage) != 0) {
         unsigned char id[8];
         const std::size_t idSize =
@@ -227,24 +247,23 @@ TitleResult ReadOggTitleImpl(ByteSource& src) {
         if (page.bodySize >= idSize) {
             s = ReadExact(src, page.bodyOffset, id, idSize);
             if (s != StreamStatus::Ok) return Result(ToReadStatus(s));
-            codec = IdentifyCodec(id, idSize);
-            if (codec != Codec::None) break;
+            const Codec codec = IdentifyCodec(id, idSize);
+            if (codec != Codec::None) {
+                std::u16string title;
+                const ReadStatus r = ReadStreamTitle(src, page, codec, budget, &pagesSeen, &title);
+                if (r == ReadStatus::IoError) return Result(r);
+                if (r == ReadStatus::Found && !title.empty()) return Result(r, std::move(title));
+                // An empty TITLE beats none; a broken stream makes the file malformed unless
+                // another stream has a title.
+                if (r == ReadStatus::Found || outcome == ReadStatus::NoTitle) outcome = r;
+            }
         }
         if (++pagesSeen > kMaxPages) return Result(ReadStatus::Malformed);
         s = ReadPage(src, page.next, &page);
         if (s == StreamStatus::IoError) return Result(ReadStatus::IoError);
-        if (s != StreamStatus::Ok) return Result(ReadStatus::NoTitle);
+        if (s != StreamStatus::Ok) break;
     }
-    if (codec == Codec::None) return Result(ReadStatus::NoTitle);
-
-    PacketStream packet(src, page, &pagesSeen);
-    s = packet.SeekPacket(1);
-    if (s != StreamStatus::Ok) return Result(ToReadStatus(s));
-    const ReadStatus r = SkipCommentMagic(packet, codec);
-    if (r != ReadStatus::Found) return Result(r);
-    std::u16string title;
-    const ReadStatus c = FindVorbisCommentTitle(packet, budget, &title);
-    return Result(c, std::move(title));
+    return Result(outcome);
 }
 
 }  // namespace

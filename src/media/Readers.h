@@ -13,6 +13,6 @@ TitleResult ReadAsfTitle(ByteSource& src, const AnsiDecoder& ansi);       // WMV
 TitleResult ReadRiffTitle(ByteSource& src, const AnsiDecoder& ansi);      // AVI/WAV, RF64
 TitleResult ReadMp3Title(ByteSource& src, const AnsiDecoder& ansi);       // ID3v2, then ID3v1
 TitleResult ReadFlacTitle(ByteSource& src, const AnsiDecoder& ansi);      // FLAC Vorbis comment
-TitleResult ReadOggTitle(ByteSource& src, const AnsiDecoder& ansi);       // Ogg Vorbis/Opus
+TitleResult ReadOggTitle(ByteSource& src, const AnsiDecoder& ansi);       // Ogg Vorbis/Opus/Theora
 
 }  // namespace qm::media

@@ -76,6 +76,38 @@ inline Bytes QtName(std::string_view text, std::uint16_t language = 0x55C4 /* "u
     return Box(kName, payload.append(text));
 }
 
+// QuickTime metadata keys: a keys box naming each key in the "mdta" namespace.
+inline Bytes Keys(std::initializer_list<std::string_view> names) {
+    Bytes payload(4, '\0');  // version, flags
+    PutBE(payload, names.size(), 4);
+    for (const std::string_view name : names) {
+        PutBE(payload, 8 + name.size(), 4);
+        payload.append("mdta").append(name);
+    }
+    return Box("keys", payload);
+}
+
+// An ilst item of keyed metadata: its type is the 1-based index of its key.
+inline Bytes KeyedItem(std::uint32_t index, std::string_view data) {
+    Bytes type;
+    PutBE(type, index, 4);
+    return Box(type, data);
+}
+
+// meta with handler "mdta"; full (version and flags first) as ffmpeg writes it in udta, plain
+// as QuickTime writes it in moov.
+inline Bytes MetaKeyed(std::string_view keys, std::string_view ilstItems, bool full = false) {
+    return Box("meta",
+               Cat({full ? Bytes(4, '\0') : Bytes(), Hdlr("mdta"), keys, Box("ilst", ilstItems)}));
+}
+
+// The 3GPP asset title: version and flags, a packed language ("und"), then the text as given.
+inline Bytes Titl(std::string_view text) {
+    Bytes payload(4, '\0');
+    PutBE(payload, 0x55C4, 2);
+    return Box("titl", payload.append(text));
+}
+
 inline Bytes Mvhd() {
     return Box("mvhd", Bytes(100, '\0'));
 }

@@ -11,6 +11,8 @@
 #   none       no title at all
 # Beside every file NAME the script writes NAME.title: the title ffprobe reports for it (the
 # format tag "title" in any letter case), as UTF-8 without a newline, empty when there is none.
+# Where ffprobe reads no title from a file that was given one (the 3GPP 'titl' box), the title
+# ExifTool reports stands in.
 # Consumers compare the reader's answer with that file, so they need no ffprobe of their own.
 #
 #   make_corpus.sh --probe FILE...
@@ -23,7 +25,7 @@ set -euo pipefail
 probe_title() {
     # Ogg keeps its comments per stream, and ffprobe reports them as stream tags there.
     local entries=format_tags
-    case $1 in *.ogg | *.oga | *.opus) entries=format_tags:stream_tags ;; esac
+    case $1 in *.ogg | *.oga | *.ogv | *.opus) entries=format_tags:stream_tags ;; esac
     ffprobe -v error -show_entries "$entries" -of default=noprint_wrappers=1 "$1" |
         awk 'tolower(substr($0, 1, 10)) == "tag:title=" { printf "%s", substr($0, 11); exit }'
 }
@@ -62,9 +64,10 @@ formats=(
     "mp4  ${video[*]} ${audio[*]} -c:v mpeg4 -c:a aac"
     "m4a  ${audio[*]} -c:a aac"
     "mov  ${video[*]} ${audio[*]} -c:v mpeg4 -c:a aac"
-    # 3GP branded, with iTunes-style metadata (ffmpeg's own 3gp muxer writes a 3GPP 'titl' box,
-    # which neither ffprobe nor the reader takes as the title).
+    # 3GP branded, with iTunes-style metadata
     "3gp  ${video[*]} ${audio[*]} -c:v mpeg4 -c:a aac -f mp4 -brand 3gp5"
+    # QuickTime metadata keys only: meta with handler 'mdta', a 'keys' box and keyed 'ilst' items
+    "keys.mov ${video[*]} ${audio[*]} -c:v mpeg4 -c:a aac -movflags use_metadata_tags"
     # Matroska / WebM
     "mkv  ${video[*]} ${audio[*]} -c:v mpeg4 -c:a aac"
     "webm ${video[*]} ${audio[*]} -c:v libvpx -b:v 100k -c:a libopus"
@@ -80,7 +83,16 @@ formats=(
     "flac.oga ${audio[*]} -c:a flac"
 )
 
-# MP3, Vorbis and Opus need encoders that an ffmpeg build may lack; each is left out with a note.
+# ffmpeg's own 3gp muxer writes only a 3GPP 'titl' box, which ffprobe does not read; ExifTool
+# gives the expected title.
+if command -v exiftool >/dev/null 2>&1; then
+    formats+=("titl.3gp ${video[*]} ${audio[*]} -c:v mpeg4 -c:a aac -f 3gp")
+else
+    echo "make_corpus: exiftool not found, so no 3GPP 'titl' files" >&2
+fi
+
+# MP3, Vorbis, Opus and Theora need encoders that an ffmpeg build may lack; each is left out
+# with a note.
 have_encoder() { ffmpeg -hide_banner -encoders 2>/dev/null | awk '{ print $2 }' | grep -qx "$1"; }
 if have_encoder libmp3lame; then
     formats+=(
@@ -97,6 +109,13 @@ elif have_encoder vorbis; then
     formats+=("ogg  ${audio[*]} -c:a vorbis -strict experimental -ac 2")
 else
     echo "make_corpus: ffmpeg has no Vorbis encoder, so no .ogg files" >&2
+fi
+if have_encoder libtheora; then
+    # Theora alone, so that its comment header is the only place the title can come from
+    # (ffprobe reads no stream tags from Theora below 32x32).
+    formats+=("ogv  -f lavfi -i color=c=black:s=32x32:r=10:d=0.1 -c:v libtheora")
+else
+    echo "make_corpus: ffmpeg has no libtheora encoder, so no .ogv files" >&2
 fi
 if have_encoder libopus; then
     formats+=("opus ${audio[*]} -c:a libopus")
@@ -116,5 +135,8 @@ for line in "${formats[@]}"; do
         ffmpeg -nostdin -hide_banner -loglevel error -y "${opts[@]}" -shortest "${meta[@]}" \
             "$file"
         probe_title "$file" >"$file.title"
+        if [ "$c" != none ] && [ ! -s "$file.title" ] && command -v exiftool >/dev/null 2>&1; then
+            exiftool -s3 -Title "$file" | tr -d '\n' >"$file.title"
+        fi
     done
 done

@@ -163,6 +163,71 @@ INSTANTIATE_TEST_SUITE_P(
                 ReadStatus::Malformed, u""}),
     [](const testing::TestParamInfo<Mp4Case>& info) { return info.param.name; });
 
+// QuickTime metadata keys and the 3GPP asset title, and where they stand after ©nam.
+const Bytes kKeyedTitle =
+    MetaKeyed(Keys({"com.apple.quicktime.artist", "com.apple.quicktime.title"}),
+              Cat({KeyedItem(1, Data("Artist")), KeyedItem(2, Data("Keyed"))}));
+
+INSTANTIATE_TEST_SUITE_P(
+    KeysAndAssetTitle, Mp4LayoutTest,
+    testing::Values(
+        Mp4Case{"AppleKeyInMoovMeta", Cat({Ftyp(), Box("moov", Cat({Mvhd(), kKeyedTitle}))}),
+                ReadStatus::Found, u"Keyed"},
+        Mp4Case{
+            "FfmpegKeyInUdtaUtf16",
+            Cat({Ftyp(),
+                 Box("moov", Box("udta", MetaKeyed(Keys({"encoder", "Title"}),
+                                                   Cat({KeyedItem(2, Data("\x65\xE5\x67\x2C"sv, 2)),
+                                                        KeyedItem(1, Data("Lavf"))}),
+                                                   true)))}),
+            ReadStatus::Found, u"日本"},
+        Mp4Case{"KeyIndexOutsideListIgnored",
+                Cat({Ftyp(),
+                     Box("moov", MetaKeyed(Keys({"title"}), Cat({KeyedItem(0, Data("Zero")),
+                                                                 KeyedItem(2, Data("Past"))})))}),
+                ReadStatus::NoTitle, u""},
+        Mp4Case{"NameItemUnderKeyedHandlerIgnored",
+                Cat({Ftyp(), Box("moov", MetaKeyed(Keys({"title"}), IlstName("Name")))}),
+                ReadStatus::NoTitle, u""},
+        Mp4Case{"NameBeatsKeysBeatsAssetTitle",
+                Cat({Ftyp(),
+                     Box("moov", Cat({Box("udta", Cat({Titl("Asset"), MetaFull(IlstName("Name"))})),
+                                      kKeyedTitle}))}),
+                ReadStatus::Found, u"Name"},
+        Mp4Case{"KeysBeatAssetTitle",
+                Cat({Ftyp(), Box("moov", Cat({Box("udta", Titl("Asset")), kKeyedTitle}))}),
+                ReadStatus::Found, u"Keyed"},
+        Mp4Case{"EmptyKeyedTitleFallsBackToAssetTitle",
+                Cat({Ftyp(), Box("moov", Cat({MetaKeyed(Keys({"title"}), KeyedItem(1, Data(""))),
+                                              Box("udta", Titl("Asset"))}))}),
+                ReadStatus::Found, u"Asset"},
+        Mp4Case{"AssetTitleUtf8EndsAtNul",
+                Cat({Ftyp(), Box("moov", Box("udta", Titl("日本語\0junk"sv)))}), ReadStatus::Found,
+                u"日本語"},
+        Mp4Case{"AssetTitleUtf16BigEndianBom",
+                Cat({Ftyp(), Box("moov", Box("udta", Titl("\xFE\xFF\0T\0i\0\0\0x"sv)))}),
+                ReadStatus::Found, u"Ti"},
+        Mp4Case{"AssetTitleUtf16LittleEndianBom",
+                Cat({Ftyp(), Box("moov", Box("udta", Titl("\xFF\xFET\0i\0"sv)))}),
+                ReadStatus::Found, u"Ti"},
+        Mp4Case{"AssetTitleLongerThanCapIsCut",
+                Cat({Ftyp(), Box("moov", Box("udta", Titl(Bytes(kMaxTitleBytes + 9, 'x'))))}),
+                ReadStatus::Found, std::u16string(kMaxTitleBytes, u'x')},
+        Mp4Case{"AssetTitleTooShort",
+                Cat({Ftyp(), Box("moov", Box("udta", Box("titl", "\0\0\0\0\x55"sv)))}),
+                ReadStatus::Malformed, u""},
+        Mp4Case{"KeyLongerThanKeysBox",
+                Cat({Ftyp(), Box("moov", MetaKeyed(Box("keys", Cat({Bytes(4, '\0'), tu::Be32(1),
+                                                                    tu::Be32(40), "mdtatitle"})),
+                                                   KeyedItem(1, Data("T"))))}),
+                ReadStatus::Malformed, u""},
+        Mp4Case{"KeyCountPastKeysBox",
+                Cat({Ftyp(), Box("moov", MetaKeyed(Box("keys", Cat({Bytes(4, '\0'), tu::Be32(3),
+                                                                    tu::Be32(12), "mdtaname"})),
+                                                   KeyedItem(1, Data("T"))))}),
+                ReadStatus::Malformed, u""}),
+    [](const testing::TestParamInfo<Mp4Case>& info) { return info.param.name; });
+
 TEST(Mp4Reader, TitleLongerThanTheCapIsCut) {
     const std::string longTitle(kMaxTitleBytes + 100, 'x');
     const TitleResult r = tu::Run(ReadMp4Title, Mp4WithTitle(longTitle));
@@ -211,6 +276,10 @@ TEST(Mp4Reader, EveryPrefixReadsSafely) {
          Cat({Ftyp(),
               Box("moov", Box("udta", Cat({MetaPlain(IlstName("Title")), QtName("Title")})))})},
         {"moov_to_end", Cat({Ftyp(), BoxToEnd("moov", kUdtaTitle)})},
+        {"keys", Cat({Ftyp(), Box("moov", MetaKeyed(Keys({"artist", "com.apple.quicktime.title"}),
+                                                    Cat({KeyedItem(1, Data("A")),
+                                                         KeyedItem(2, Data("Title"))})))})},
+        {"titl", Cat({Ftyp(), Box("moov", Box("udta", Titl("\xFE\xFF\0T\0i\0t\0l\0e\0\0"sv)))})},
     };
     WriteSeedsIfAsked("mp4", samples);
     for (const auto& [name, file] : samples) {

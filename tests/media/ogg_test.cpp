@@ -91,6 +91,16 @@ const std::string kTheoraId = "\x80theora"s + std::string(35, '\0');
 std::string VorbisComment(const std::string& vendor, const std::vector<std::string>& fields) {
     return "\x03vorbis" + Comments(vendor, fields) + "\x01";
 }
+std::string TheoraComment(const std::string& vendor, const std::vector<std::string>& fields) {
+    return "\x81theora" + Comments(vendor, fields);  // no framing bit after the list
+}
+// A Theora stream and a Vorbis stream, pages interleaved, as ffmpeg writes an .ogv.
+std::string TheoraAndVorbis(const std::vector<std::string>& video,
+                            const std::vector<std::string>& audio) {
+    return Interleave(
+        {StreamPages(1, {{kTheoraId}, {TheoraComment("Lavf", video), "\x82theora"}}),
+         StreamPages(2, {{kVorbisId}, {VorbisComment("Lavf", audio), kVorbisSetup}})});
+}
 std::string OpusTags(const std::string& vendor, const std::vector<std::string>& fields) {
     return "OpusTags" + Comments(vendor, fields);
 }
@@ -167,8 +177,20 @@ INSTANTIATE_TEST_SUITE_P(
                                             {VorbisComment("", {"TITLE=Second"}), kVorbisSetup}})}),
                 ReadStatus::Found, u"First"},
         OggCase{"NoTitleField", Vorbis("Lavf", {"ARTIST=x"}), ReadStatus::NoTitle, u""},
-        OggCase{"OnlyVideo", Join(StreamPages(1, {{kTheoraId}, {"\x81theora"}})),
+        OggCase{"TheoraTitleBeatsVorbis",
+                TheoraAndVorbis({"ENCODER=x", "title=\xE6\x97\xA5\xE6\x9C\xAC"}, {"TITLE=Audio"}),
+                ReadStatus::Found, u"日本"},
+        OggCase{"TheoraWithoutTitleFallsToVorbis", TheoraAndVorbis({"ENCODER=x"}, {"TITLE=Audio"}),
+                ReadStatus::Found, u"Audio"},
+        OggCase{"EmptyTheoraTitleFallsToVorbis", TheoraAndVorbis({"TITLE="}, {"TITLE=Audio"}),
+                ReadStatus::Found, u"Audio"},
+        OggCase{"EmptyTitleAlone", TheoraAndVorbis({"TITLE="}, {"ARTIST=x"}), ReadStatus::Found,
+                u""},
+        OggCase{"NoTitleInAnyStream", TheoraAndVorbis({"ARTIST=x"}, {"ARTIST=y"}),
                 ReadStatus::NoTitle, u""},
+        OggCase{"OnlyVideo",
+                Join(StreamPages(1, {{kTheoraId}, {TheoraComment("v", {"TITLE=Video"})}})),
+                ReadStatus::Found, u"Video"},
         OggCase{"WrongCommentMagic",
                 Join(StreamPages(1, {{kVorbisId}, {"\x05vorbis" + Comments("", {"TITLE=x"})}})),
                 ReadStatus::Malformed, u""},
