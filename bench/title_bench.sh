@@ -119,8 +119,9 @@ make_base() {
         ogg) opts=("${audio[@]}" -c:a libvorbis) ;;
         opus) opts=("${audio[@]}" -c:a libopus) ;;
         ogv) # Theora, alone or before Vorbis; at least 32x32, or ffprobe reads no tags from it
-            opts=(-f lavfi -i "testsrc2=s=$((2 * w))x$((2 * h)):r=10:d=$d" -c:v libtheora)
-            if [ $((i % 2)) -eq 1 ]; then opts+=("${audio[@]}" -c:a libvorbis); fi ;;
+            opts=(-f lavfi -i "testsrc2=s=$((2 * w))x$((2 * h)):r=10:d=$d")
+            if [ $((i % 2)) -eq 1 ]; then opts+=("${audio[@]}" -c:a libvorbis); fi
+            opts+=(-c:v libtheora) ;;
         *) echo "make_base: unknown container $ext" >&2; return 1 ;;
     esac
     local meta=()
