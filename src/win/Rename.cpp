@@ -2,7 +2,6 @@
 
 #include <set>
 #include <string>
-#include <tuple>
 
 #include "core/ClashName.h"
 #include "core/PathPieces.h"
@@ -11,6 +10,10 @@
 #include "win/framework/Raii.h"
 
 namespace qm::win {
+
+bool MoveWithoutReplacing(const std::string& from, const std::string& to) {
+    return ::MoveFileA(from.c_str(), to.c_str()) != 0;
+}
 
 namespace {
 
@@ -26,53 +29,84 @@ CandidateRow ReadRow(const ListView& list, int row) {
     return CandidateRow{list.Text(row, 0), list.Text(row, 1), list.Text(row, 2), list.Text(row, 3)};
 }
 
-// Volume serial number and file index: which file a path names, as long as it exists.
-using FileId = std::tuple<DWORD, DWORD, DWORD>;
-
-// The identity of the file a path names, when it can be opened for its attributes (which no
-// sharing mode held by another process prevents).
-bool FileIdentity(const std::string& path, FileId& id) {
-    UniqueFile file(::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!file) return false;
-    BY_HANDLE_FILE_INFORMATION info = {};
-    if (!::GetFileInformationByHandle(file.Get(), &info)) return false;
-    id = FileId(info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow);
-    return true;
+// Compares two paths ignoring letter case as the file system does: ordinally, with the system's
+// upper-case table, over the UTF-16 the ANSI texts convert to (so a double-byte character stays
+// one character, and full-width or accented letters fold as well as ASCII ones).
+int ComparePathsIgnoringCase(const std::wstring& a, const std::wstring& b) {
+    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                  static_cast<int>(b.size()), TRUE) -
+           CSTR_EQUAL;
 }
 
-// True only when both paths open and name one and the same file.
-bool IsSameFile(const std::string& a, const std::string& b) {
-    FileId ia, ib;
-    return FileIdentity(a, ia) && FileIdentity(b, ib) && ia == ib;
-}
+struct PathLessIgnoringCase {
+    bool operator()(const std::wstring& a, const std::wstring& b) const {
+        return ComparePathsIgnoringCase(a, b) < 0;
+    }
+};
 
-// Equal ignoring letter case with the file system's own (ordinal, upper-case) rule.
 bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-    std::wstring wa = AnsiToWide(a), wb = AnsiToWide(b);
-    return ::CompareStringOrdinal(wa.c_str(), static_cast<int>(wa.size()), wb.c_str(),
-                                  static_cast<int>(wb.size()), TRUE) == CSTR_EQUAL;
+    return ComparePathsIgnoringCase(AnsiToWide(a), AnsiToWide(b)) == 0;
 }
 
-// True when an existing candidate is the source file under its own name, perhaps spelled in
-// another letter case; such a candidate is not a clash. Anything less certain (another file,
-// a second hard link, a short name alias, a file that cannot be opened) counts as taken.
+// The name of the entry a directory search for the path finds, spelled as the file system
+// keeps it; empty when there is none.
+std::string SpellingOnDisk(const std::string& path) {
+    WIN32_FIND_DATAA data = {};
+    UniqueFind find(::FindFirstFileA(path.c_str(), &data));
+    return find ? std::string(data.cFileName) : std::string();
+}
+
+// True when an existing candidate is the source's own entry, perhaps spelled in another letter
+// case: such a candidate is no clash. In a folder that tells letter cases apart, "Clip.avi" and
+// "clip.avi" are two entries, and the search spells each its own way.
 bool NamesSourceItself(const std::string& source, const std::string& candidate) {
     if (candidate == source) return true;
-    return EqualIgnoringCase(candidate, source) && IsSameFile(candidate, source);
+    return EqualIgnoringCase(candidate, source) &&
+           SpellingOnDisk(candidate) == SpellingOnDisk(source);
 }
 
-// One pass over the list. It remembers the files it has renamed: a row whose source path now
-// holds one of them (a file renamed into the name of a file that an earlier row renamed
-// away) was listed for another file, and must not rename this one after its title.
+// A name in the folder that no entry holds, for the middle step of a case-only rename; empty
+// when none of a few tries is free.
+std::string FreeTemporaryPath(const std::string& folder) {
+    constexpr std::uint32_t kTries = 16;
+    for (std::uint32_t i = 0; i < kTries; ++i) {
+        const std::string path = folder + "~qm" + ClashSuffix(i) + ".tmp";
+        if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
+            ::GetLastError() == ERROR_FILE_NOT_FOUND)
+            return path;
+    }
+    return std::string();
+}
+
+// Renames the source to the same name in other letter cases. Some systems report such a rename
+// done and keep the old spelling (Wine's MoveFileA does), so the spelling is read back; when it
+// did not take, the file goes through a temporary name that no entry holds, and back to its own
+// name if the second step fails. True only when the file ends bearing `targetName`.
+bool RenameCaseOnly(const FileMover& move, const std::string& source, const std::string& folder,
+                    const std::string& targetName) {
+    const std::string target = folder + targetName;
+    if (!move(source, target)) return false;
+    if (SpellingOnDisk(target) == targetName) return true;
+    const std::string temporary = FreeTemporaryPath(folder);
+    if (temporary.empty() || !move(source, temporary)) return false;
+    if (move(temporary, target)) return SpellingOnDisk(target) == targetName;
+    move(temporary, source);
+    return false;
+}
+
+// One pass over the list. It remembers the paths it has renamed files into: a row whose source
+// is one of them (a file renamed into the name of a file that an earlier row renamed away) was
+// listed for another file, and must not rename this one after its title. A file that already
+// bears its row's name counts as renamed into its own path.
 class RenamePass {
   public:
+    explicit RenamePass(const FileMover& move) : move_(move) {}
     // Renames one row's file; true when the row is done with (renamed, or already so named).
     bool RenameRowFile(const CandidateRow& row);
 
   private:
-    std::set<FileId> renamed_;
+    const FileMover& move_;
+    std::set<std::wstring, PathLessIgnoringCase> renamedInto_;
 };
 
 bool RenamePass::RenameRowFile(const CandidateRow& row) {
@@ -83,9 +117,8 @@ bool RenamePass::RenameRowFile(const CandidateRow& row) {
 
     const std::string folder = IncludeTrailingSeparator(row.folder, lead);
     const std::string source = folder + row.baseName + row.extension;
+    if (renamedInto_.count(AnsiToWide(source)) != 0) return false;
     if (!IsExistingFile(source)) return false;
-    FileId sourceId;
-    if (FileIdentity(source, sourceId) && renamed_.count(sourceId) != 0) return false;
 
     bool itself = false;
     auto name = ChooseFreeName(row.title, [&](const std::string& tried) {
@@ -99,20 +132,24 @@ bool RenamePass::RenameRowFile(const CandidateRow& row) {
     });
     if (!name) return false;
 
-    const std::string target = folder + *name + row.extension;
-    if (itself && target == source) return true;  // the file already bears this name
-    // MoveFileA without flags fails, never replaces, when an entry of the new name exists.
-    if (!::MoveFileA(source.c_str(), target.c_str())) return false;
-    FileId targetId;
-    if (FileIdentity(target, targetId)) renamed_.insert(targetId);
-    return true;
+    const std::string targetName = *name + row.extension;
+    const std::string target = folder + targetName;
+    bool done = false;
+    if (!itself)
+        done = move_(source, target);
+    else if (target == source)
+        done = true;  // the file already bears this name and stays untouched
+    else
+        done = RenameCaseOnly(move_, source, folder, targetName);
+    if (done) renamedInto_.insert(AnsiToWide(target));
+    return done;
 }
 
 }  // namespace
 
-void RenameCheckedRows(const ListView& list) {
+void RenameCheckedRows(const ListView& list, const FileMover& move) {
     // Last row first, so deleting a row never moves one still to be visited.
-    RenamePass pass;
+    RenamePass pass(move);
     const int count = list.Count();
     for (int row = count - 1; row >= 0; --row) {
         if (!list.Checked(row)) continue;

@@ -101,6 +101,9 @@ void TForm1::FormCreate(Form&) {
 }
 
 void TForm1::Button1Click(Control&) {
+    // The rows are deleted one at a time with the list's redrawing suspended; the handler pumps
+    // no messages, so nothing would be painted between two of them anyway.
+    const RedrawSuspended suspended(LView.View());
     RenameCheckedRows(LView.View());
 }
 
@@ -129,6 +132,9 @@ void TForm1::WMDropFiles(HDROP drop) {
             App().SetAppCursor(crDefault);
         }
     } release{drop};
+    // The rows are appended one at a time with the list's redrawing suspended, and the list is
+    // repainted once on the way out, also when an item fails.
+    const RedrawSuspended suspended(LView.View());
 
     char path[261];
     const UINT count = ::DragQueryFileA(drop, 0xFFFFFFFFu, path, sizeof path);

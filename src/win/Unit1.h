@@ -47,8 +47,9 @@ class TForm1 : public Form {
     virtual void AddPath(const std::string& path, int depth);
 
     // Every dropped item in the order the drop lists them, each handed to AddPath with depth 0,
-    // under the hourglass cursor. The drop is released and the cursor set back also when
-    // examining an item fails; the error then goes on to the error display.
+    // under the hourglass cursor and with the list's redrawing suspended. The drop is released,
+    // the cursor set back and the list repainted also when examining an item fails; the error
+    // then goes on to the error display.
     void WMDropFiles(HDROP drop);
 
     static const FormDef& Layout();

@@ -417,6 +417,8 @@ TEST_F(MainFormTest, DroppedPathLongerThan260CharactersArrivesCut) {
 
 TEST_F(MainFormTest, AFailedItemStopsTheDropReleasesItAndRestoresTheCursorBeforeTheMessage) {
     ErrorRecorder errors;
+    form->Show();
+    const HWND list = form->LView.Handle();
     int cursorWhenShown = -1;
     bool releasedWhenShown = false;
     HGLOBAL drop = MakeDrop({"C:\\one.avi", "C:\\two.avi", "C:\\three.avi"});
@@ -434,6 +436,11 @@ TEST_F(MainFormTest, AFailedItemStopsTheDropReleasesItAndRestoresTheCursorBefore
     EXPECT_EQ(cursorWhenShown, crDefault);
     EXPECT_TRUE(releasedWhenShown);
     EXPECT_TRUE(::IsWindow(form->Handle()));
+    // The list draws again: it waits to be repainted, and a row added now is drawn.
+    EXPECT_TRUE(::GetUpdateRect(list, nullptr, FALSE));
+    ::ValidateRect(list, nullptr);
+    form->LView.View().AppendRow("later");
+    EXPECT_TRUE(::GetUpdateRect(list, nullptr, FALSE)) << "the list's redrawing stayed off";
 
     // The next drop works as usual.
     form->failAt = 0;

@@ -73,12 +73,7 @@ class ListView {
         return ::SendMessageA(hwnd_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0) != 0;
     }
     // Removes every row in one batch with redrawing suspended.
-    void Clear() const {
-        ::SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
-        ::SendMessageA(hwnd_, LVM_DELETEALLITEMS, 0, 0);
-        ::SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
-        ::InvalidateRect(hwnd_, nullptr, TRUE);
-    }
+    void Clear() const;
 
     int ColumnWidth(int column) const {
         return static_cast<int>(::SendMessageA(hwnd_, LVM_GETCOLUMNWIDTH, column, 0));
@@ -106,5 +101,32 @@ class ListView {
   private:
     HWND hwnd_ = nullptr;
 };
+
+// Suspends a list's redrawing while it lives. A visible list that repaints itself for every row
+// added or deleted costs Wine milliseconds a row; with redrawing off the rows cost next to
+// nothing and the list is repainted once. On every way out, an exception's included, redrawing
+// comes back on and the whole list is repainted. The message does not nest: a guard must not be
+// made while another one for the same list lives.
+class RedrawSuspended {
+  public:
+    explicit RedrawSuspended(const ListView& list) : hwnd_(list.Handle()) {
+        ::SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+    }
+    ~RedrawSuspended() {
+        ::SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+        ::RedrawWindow(hwnd_, nullptr, nullptr,
+                       RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+    }
+    RedrawSuspended(const RedrawSuspended&) = delete;
+    RedrawSuspended& operator=(const RedrawSuspended&) = delete;
+
+  private:
+    HWND hwnd_;
+};
+
+inline void ListView::Clear() const {
+    RedrawSuspended suspended(*this);
+    ::SendMessageA(hwnd_, LVM_DELETEALLITEMS, 0, 0);
+}
 
 }  // namespace qm::win
