@@ -437,10 +437,15 @@ TEST_F(MainFormTest, AFailedItemStopsTheDropReleasesItAndRestoresTheCursorBefore
     EXPECT_TRUE(releasedWhenShown);
     EXPECT_TRUE(::IsWindow(form->Handle()));
     // The list draws again: it waits to be repainted, and a row added now is drawn.
-    EXPECT_TRUE(::GetUpdateRect(list, nullptr, FALSE));
+    const auto waitsForPaint = [list] {
+        RECT update = {};
+        ::GetUpdateRect(list, &update, FALSE);
+        return !::IsRectEmpty(&update);
+    };
+    EXPECT_TRUE(waitsForPaint());
     ::ValidateRect(list, nullptr);
     form->LView.View().AppendRow("later");
-    EXPECT_TRUE(::GetUpdateRect(list, nullptr, FALSE)) << "the list's redrawing stayed off";
+    EXPECT_TRUE(waitsForPaint()) << "the list's redrawing stayed off";
 
     // The next drop works as usual.
     form->failAt = 0;
