@@ -4,11 +4,13 @@
 # folder on the window through X drag and drop, waits until the window answers with N rows,
 # presses the rename button with a real click and waits until the list is empty; in the same run
 # it times a bare FindFirstFileA/FindNextFileA walk of the same tree. Prints milliseconds per
-# listed row and per renamed row, and their ratio to the bare walk's milliseconds per file.
+# listed row and per renamed row (until the window answers, and of the program's processor
+# time), and their ratio to the bare walk's milliseconds per file.
 #
-# Before the timed drop, each run drops a folder of one file and clears the list with the clear
-# button: the first drop of a run pays once for what the program sets up on first use (it asks
-# whether the system shell answers the Title detail). That time is printed as first_ms.
+# Before the timed drop, each run drops a folder of one file and renames it: the first drop of a
+# run pays once for what the program sets up on first use (it asks whether the system shell
+# answers the Title detail). Those two times are printed as first_ms and click_ms: what a drop
+# and a press of the button cost whatever the number of rows (X events, the helper's polling).
 #
 #   bench/ui_bench.sh [N...]          (default: 500 2000 10000)
 #
@@ -71,8 +73,23 @@ win() { "$QM_WINE" "$@"; }
 winpath() { printf '%s\\' "$(win winepath -w "$1" 2>/dev/null | tr -d '\r')"; }
 probe() { timeout 60 "$QM_WINE" "$probe_exe" "$@"; }
 
+# The process of this run's Wine prefix whose command line holds the given text.
+ours() {
+    local p
+    for p in $(pgrep -f "$1"); do
+        if tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+            echo "$p"
+            return
+        fi
+    done
+}
+
+# Processor milliseconds (user and system) a process has spent so far.
+cpu_ms() { awk -v hz="$(getconf CLK_TCK)" '{ print ($14 + $15) * 1000 / hz }' "/proc/$1/stat"; }
+
 # Starts the helper waiting for COUNT rows, runs the given command once it is ready, and prints
-# the milliseconds it measured.
+# what it measured: the milliseconds until then, and the processor milliseconds the program and
+# this prefix's wineserver spent meanwhile.
 timed() {
     local count=$1
     shift
@@ -81,6 +98,8 @@ timed() {
     mkfifo "$fifo"
     win "$helper" wait-rows "$count" "$limit_s" >"$fifo" 2>/dev/null &
     pid=$!
+    local cpu0 server0
+    cpu0=$(cpu_ms "$program_pid") server0=$(cpu_ms "$server_pid")
     exec {fd}<"$fifo"
     read -r line <&"$fd"
     if [ "$line" != ready ]; then
@@ -93,21 +112,24 @@ timed() {
     exec {fd}<&-
     wait "$pid" || true
     [ "$line" != timeout ] || { echo "ui_bench: no answer within $limit_s s" >&2; return 1; }
-    echo "$line"
+    echo "$line $(($(cpu_ms "$program_pid") - cpu0)) $(($(cpu_ms "$server_pid") - server0))"
 }
 
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-# Drops a folder on the list and prints the milliseconds until the list holds COUNT rows.
+# Drops a folder on the list; prints the times until the list holds COUNT rows.
 drop() { timed "$2" "$work/xdnd_drop" --timeout 60 "$lx" "$ly" "$1" 2>/dev/null; }
-# Clicks at a point and prints the milliseconds until the list holds COUNT rows.
+# Clicks at a point; prints the times until the list holds COUNT rows.
 click() {
     xdotool mousemove "$1" "$2"
     sleep 0.3
     timed "$3" xdotool click 1
 }
 
-# One run for N files; sets walk_ms, first_ms, drop_ms and rename_ms.
+# One run for N files; sets walk_ms, hit_ms and miss_ms (one lookup of a name a folder of the
+# tree holds, and of one it does not), first_ms, click_ms, drop_ms and rename_ms, and the time of
+# the processor in the program and in the wineserver for each (drop_cpu, drop_server, rename_cpu,
+# rename_server).
 run_once() {
     local n=$1 tree=$work/tree warm=$work/warm folders=20
     [ -z "$per_folder" ] || folders=$(((n + per_folder - 1) / per_folder))
@@ -118,21 +140,23 @@ run_once() {
     local files
     read -r _ walk_ms _ files < <(win "$helper" walk "$(winpath "$tree")" 5)
     [ "$files" = "$n" ] || { echo "ui_bench: the walk found $files files, not $n" >&2; return 1; }
+    read -r _ hit_ms _ miss_ms < <(win "$helper" lookups "$(winpath "$tree/d0")")
 
     win "$exe" >/dev/null 2>&1 &
     qm_pid=$!
     probe find 60 >/dev/null || { echo "ui_bench: the main window did not appear" >&2; return 1; }
+    server_pid=$(ours wineserver) program_pid=$(ours "$(basename "$exe")")
+    [ -n "$server_pid" ] && [ -n "$program_pid" ] || { echo "ui_bench: no pids" >&2; return 1; }
     sleep 1
-    local bx by cx cy
+    local bx by
     read -r lx ly < <(probe point list)
     read -r bx by < <(probe point button "チェックしたファイルを名称変更")
-    read -r cx cy < <(probe point button "リストクリア")
     xdotool mousemove "$lx" "$ly"
-    first_ms=$(drop "$warm" 1)
-    click "$cx" "$cy" 0 >/dev/null
+    read -r first_ms _ <<<"$(drop "$warm" 1)"
+    read -r click_ms _ <<<"$(click "$bx" "$by" 0)"
     xdotool mousemove "$lx" "$ly"
-    drop_ms=$(drop "$tree" "$n")
-    rename_ms=$(click "$bx" "$by" 0)
+    read -r drop_ms drop_cpu drop_server <<<"$(drop "$tree" "$n")"
+    read -r rename_ms rename_cpu rename_server <<<"$(click "$bx" "$by" 0)"
 
     local renamed
     renamed=$(find "$tree" -type f -name 'Title *.avi' | wc -l)
@@ -140,22 +164,33 @@ run_once() {
     probe close || true
     wait "$qm_pid" 2>/dev/null || true
     qm_pid=
+    echo "-- $n files: drop $drop_ms ms (cpu $drop_cpu, server $drop_server)," \
+        "rename $rename_ms ms (cpu $rename_cpu, server $rename_server)" >&2
 }
 
 echo "== $exe, $runs run(s) per size, ${per_folder:-N/20} files a folder," \
     "$(uptime | sed 's/.*load/load/')" >&2
-printf '%7s %9s %9s %9s %10s %10s %10s %10s %10s %10s\n' files first_ms walk_ms drop_ms \
-    rename_ms walk/file list/row rename/row list/walk rename/walk
+printf '%6s %6s %6s %7s %7s %8s | %9s %8s %8s | %8s %8s %8s %8s | %7s %7s | %7s %7s\n' \
+    files first click walk_ms drop_ms ren_ms walk/file list/row ren/row list_cpu list_srv \
+    ren_cpu ren_srv list/wk ren/wk hit_ms miss_ms
 for n in "${sizes[@]}"; do
-    firsts=() walks=() drops=() renames=()
+    firsts=() clicks=() walks=() drops=() renames=() dcpus=() dsrvs=() rcpus=() rsrvs=()
+    hits=() misses=()
     for _ in $(seq 1 "$runs"); do
         run_once "$n"
-        firsts+=("$first_ms") walks+=("$walk_ms") drops+=("$drop_ms") renames+=("$rename_ms")
+        firsts+=("$first_ms") clicks+=("$click_ms") walks+=("$walk_ms") drops+=("$drop_ms")
+        renames+=("$rename_ms") dcpus+=("$drop_cpu") dsrvs+=("$drop_server")
+        rcpus+=("$rename_cpu") rsrvs+=("$rename_server") hits+=("$hit_ms") misses+=("$miss_ms")
     done
-    f=$(median "${firsts[@]}") w=$(median "${walks[@]}")
-    d=$(median "${drops[@]}") r=$(median "${renames[@]}")
-    awk -v n="$n" -v f="$f" -v w="$w" -v d="$d" -v r="$r" 'BEGIN {
-        printf "%7d %9.0f %9.1f %9.1f %10.1f %10.4f %10.3f %10.3f %9.0fx %9.0fx\n",
-            n, f, w, d, r, w / n, d / n, r / n, d / w, r / w }'
+    awk -v n="$n" -v f="$(median "${firsts[@]}")" -v c="$(median "${clicks[@]}")" \
+        -v w="$(median "${walks[@]}")" -v d="$(median "${drops[@]}")" \
+        -v r="$(median "${renames[@]}")" -v dc="$(median "${dcpus[@]}")" \
+        -v ds="$(median "${dsrvs[@]}")" -v rc="$(median "${rcpus[@]}")" \
+        -v rs="$(median "${rsrvs[@]}")" -v h="$(median "${hits[@]}")" \
+        -v m="$(median "${misses[@]}")" 'BEGIN {
+        printf "%6d %6.0f %6.0f %7.1f %7.0f %8.0f | %9.4f %8.3f %8.3f |", n, f, c, w, d, r,
+            w / n, d / n, r / n
+        printf " %8.3f %8.3f %8.3f %8.3f | %6.0fx %6.0fx | %7.3f %7.3f\n", dc / n, ds / n,
+            rc / n, rs / n, d / w, r / w, h, m }'
 done
 echo "== done, $(uptime | sed 's/.*load/load/')" >&2

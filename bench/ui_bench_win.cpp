@@ -5,6 +5,9 @@
 //                                          titled "Title <i>"
 //   ui_bench_win walk ROOT RUNS            the median time of a bare FindFirstFileA/FindNextFileA
 //                                          walk of the tree: "walk_ms <ms> files <n>"
+//   ui_bench_win lookups FOLDER            the median time of one FindFirstFileA for a name the
+//                                          folder holds and for one it does not (a free name as
+//                                          the rename pass looks for): "hit_ms <ms> miss_ms <ms>"
 //   ui_bench_win wait-rows COUNT SECONDS   prints "ready", then asks the program's list for its
 //                                          row count until it is COUNT; prints the milliseconds
 //                                          from "ready" until then ("timeout" when it never is)
@@ -58,6 +61,37 @@ int Walk(const std::string& root, int runs) {
     return 0;
 }
 
+// One FindFirstFileA of the path, timed.
+double TimeLookup(const std::string& path) {
+    WIN32_FIND_DATAA data = {};
+    const double t0 = Now();
+    HANDLE find = ::FindFirstFileA(path.c_str(), &data);
+    const double t = Now() - t0;
+    if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
+    return t;
+}
+
+int Lookups(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data = {};
+    HANDLE find = ::FindFirstFileA((folder + "*.avi").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return 1;
+    do {
+        names.push_back(data.cFileName);
+    } while (names.size() < 100 && ::FindNextFileA(find, &data));
+    ::FindClose(find);
+    std::vector<double> hits, misses;
+    for (const std::string& name : names) {
+        hits.push_back(TimeLookup(folder + name));
+        misses.push_back(TimeLookup(folder + "Free " + name));
+    }
+    char line[96];
+    std::snprintf(line, sizeof line, "hit_ms %.4f miss_ms %.4f\n", qm::bench::Median(hits),
+                  qm::bench::Median(misses));
+    Print(line);
+    return 0;
+}
+
 int WaitRows(int count, double seconds) {
     HWND main = ::FindWindowW(L"TForm1", nullptr);
     HWND list = main ? ::FindWindowExW(main, nullptr, WC_LISTVIEWW, nullptr) : nullptr;
@@ -93,8 +127,9 @@ int main(int argc, char** argv) {
         return Make(args[1], std::atoi(args[2].c_str()), std::max(1, std::atoi(args[3].c_str())));
     if (args.size() == 3 && args[0] == "walk")
         return Walk(args[1], std::max(1, std::atoi(args[2].c_str())));
+    if (args.size() == 2 && args[0] == "lookups") return Lookups(args[1]);
     if (args.size() == 3 && args[0] == "wait-rows")
         return WaitRows(std::atoi(args[1].c_str()), std::atof(args[2].c_str()));
-    std::fprintf(stderr, "usage: ui_bench_win make|walk|wait-rows ...\n");
+    std::fprintf(stderr, "usage: ui_bench_win make|walk|lookups|wait-rows ...\n");
     return 2;
 }

@@ -405,8 +405,14 @@ void UpDown::SetPosition(short position) {
 
 // ---- ListViewControl ----
 
+namespace {
+// The window procedure of the system's list view class, which ListProc stands in front of.
+WNDPROC g_listClassProc = nullptr;
+}  // namespace
+
 ListViewControl::~ListViewControl() {
-    if (hwnd_ && subclassed_) ::RemoveWindowSubclass(hwnd_, SubclassProc, 1);
+    if (hwnd_ && g_listClassProc)
+        ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_listClassProc));
 }
 
 void ListViewControl::Setup(const ControlRow& row, HWND parentWindow) {
@@ -426,7 +432,9 @@ void ListViewControl::Setup(const ControlRow& row, HWND parentWindow) {
         ::SendMessageW(hwnd_, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
         minWidths_.push_back(def.minWidth);
     }
-    subclassed_ = ::SetWindowSubclass(hwnd_, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    const LONG_PTR classProc =
+        ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProc));
+    if (!g_listClassProc) g_listClassProc = reinterpret_cast<WNDPROC>(classProc);
 }
 
 int ListViewControl::MinWidth(int column) const {
@@ -465,17 +473,20 @@ bool ListViewControl::OnNotify(NMHDR* hdr, LRESULT& result) {
 }
 
 // The header tells its list view of every width change; a column that would become narrower
-// than its minimum keeps the minimum.
-LRESULT CALLBACK ListViewControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                               UINT_PTR, DWORD_PTR ref) {
+// than its minimum keeps the minimum. The procedure stands in front of the class's own in the
+// window itself, not through SetWindowSubclass: that one looks its chain up in a window property
+// for every message, and Wine keeps window properties in its server, so every message to the
+// list, a scan's thousands included, would cost a round trip or two.
+LRESULT CALLBACK ListViewControl::ListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    const WNDPROC classProc = g_listClassProc;
     try {
-        auto* self = reinterpret_cast<ListViewControl*>(ref);
+        auto* self = static_cast<ListViewControl*>(Control::FromHandle(hwnd));
         if (msg == WM_NOTIFY && self) {
             auto* nm = reinterpret_cast<NMHEADERW*>(lParam);
             const UINT code = nm->hdr.code;
             if ((code == HDN_ITEMCHANGEDW || code == HDN_ITEMCHANGEDA) && nm->pitem &&
                 (nm->pitem->mask & HDI_WIDTH) && !self->enforcing_) {
-                const LRESULT r = ::DefSubclassProc(hwnd, msg, wParam, lParam);
+                const LRESULT r = ::CallWindowProcW(classProc, hwnd, msg, wParam, lParam);
                 const int column = nm->iItem;
                 const int min = self->MinWidth(column);
                 const int width =
@@ -489,14 +500,10 @@ LRESULT CALLBACK ListViewControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wPara
                 return r;
             }
         }
-        if (msg == WM_NCDESTROY && self) {
-            ::RemoveWindowSubclass(hwnd, SubclassProc, 1);
-            self->subclassed_ = false;
-        }
     } catch (...) {
         App().HandleException();
     }
-    return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    return ::CallWindowProcW(classProc, hwnd, msg, wParam, lParam);
 }
 
 // ---- Panel ----

@@ -351,10 +351,8 @@ class ListViewControl : public Control {
     bool OnNotify(NMHDR* hdr, LRESULT& result) override;
 
   private:
-    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR id, DWORD_PTR self);
+    static LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     std::vector<int> minWidths_;
-    bool subclassed_ = false;
     bool enforcing_ = false;
 };
 
