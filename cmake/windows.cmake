@@ -56,7 +56,18 @@ if(BUILD_TESTING)
   target_compile_definitions(lvprobe PRIVATE NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0600)
   target_link_libraries(lvprobe PRIVATE comctl32 shell32 user32 kernel32)
   target_link_options(lvprobe PRIVATE ${QM_STATIC_LINK})
-  add_dependencies(Quillmark lvprobe)
+  # The journeys need the program and the probe built, not the other way round: building the
+  # program alone (as run.sh does) builds no test helper. A test run of a tree in which only the
+  # program was built brings both up to date first.
+  if(QM_E2E_SCRIPTS)
+    add_test(NAME e2e.build_helpers
+             COMMAND ${CMAKE_COMMAND} --build ${CMAKE_BINARY_DIR} --target Quillmark lvprobe)
+    set_tests_properties(e2e.build_helpers PROPERTIES FIXTURES_SETUP e2e_helpers TIMEOUT 600)
+    foreach(script ${QM_E2E_SCRIPTS})
+      get_filename_component(name ${script} NAME_WE)
+      set_tests_properties(e2e.${name} PROPERTIES FIXTURES_REQUIRED e2e_helpers)
+    endforeach()
+  endif()
   # A journey that cannot run yet says "SKIP:" and exits 0; CTest shows it as skipped.
   if(TEST e2e.journey_test)
     set_tests_properties(e2e.journey_test PROPERTIES SKIP_REGULAR_EXPRESSION "SKIP:")

@@ -1,37 +1,52 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Quillmark and starts it under Wine: on the current display,
-# or, when there is none, on Xvfb with a screenshot written to a path it prints.
+# Installs what is missing, builds Quillmark.exe (the program only, not the tests) and starts it
+# under Wine: on the current display, or, when there is none, on Xvfb with a screenshot written
+# to a path it prints. The Wine prefix is kept in build/run/ between runs, so only the first run
+# spends time making it.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 ./scripts/install-deps.sh
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j "$(nproc)"
-echo "Built $root/build/win32/Quillmark.exe"
 
 # shellcheck source=wine-env.sh
 . scripts/wine-env.sh
+preset=win32
+if ! qm_host_runs_32bit; then
+    echo "This host runs no 32-bit code: building and starting the x86_64 build of the same sources."
+    preset=win64
+fi
+# Ninja re-runs CMake by itself when a CMake file changed; configure only a new build folder.
+if [ ! -f "build/$preset/build.ninja" ]; then
+    echo "run.sh: configuring the $preset build (first run only)"
+    cmake --preset "$preset" >/dev/null
+fi
+cmake --build --preset "$preset" -j "$(nproc)" --target Quillmark
+exe=$root/build/$preset/Quillmark.exe
+echo "Built $exe"
+
 headless=0
 [ -z "${DISPLAY:-}" ] && headless=1
+export QM_RUN_DIR=${QM_RUN_DIR:-$root/build/run}
+mkdir -p "$QM_RUN_DIR"
 trap qm_wine_cleanup EXIT
 qm_wine_setup
-exe=$root/build/win32/Quillmark.exe
-if [ "$QM_WIN_PRESET" != win32 ]; then
-    echo "This host runs no 32-bit code: starting the x86_64 build of the same sources."
-    cmake --preset win64 >/dev/null
-    cmake --build --preset win64 -j "$(nproc)" --target Quillmark
-    exe=$root/build/win64/Quillmark.exe
-fi
 export LANG=${QM_LANG:-ja_JP.UTF-8} LC_ALL=${QM_LANG:-ja_JP.UTF-8}
 if [ "$headless" = 0 ]; then
-    echo "Starting Quillmark on $DISPLAY"
+    echo "Starting Quillmark on $DISPLAY ($SECONDS s after run.sh began)"
     "$QM_WINE" "$exe"
     exit 0
 fi
 shot=${QM_SCREENSHOT:-$root/build/quillmark-screenshot.png}
+echo "Starting Quillmark on Xvfb $DISPLAY ($SECONDS s after run.sh began)"
 "$QM_WINE" "$exe" &
 pid=$!
 sleep "${QM_SHOT_DELAY:-6}"
+if ! kill -0 "$pid" 2>/dev/null; then
+    rc=0
+    wait "$pid" || rc=$?
+    echo "Quillmark.exe ended before the screenshot (exit status $rc)" >&2
+    exit 1
+fi
 import -window root "$shot"
 echo "No display: Quillmark ran on Xvfb $DISPLAY; screenshot written to $shot"
 kill "$pid" 2>/dev/null || true

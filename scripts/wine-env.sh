@@ -1,7 +1,8 @@
 # Sourced by the run and test scripts: prepares Wine for this run.
 #  - picks the loader: the 32-bit Wine for the shipped i686 build where the kernel runs 32-bit
 #    code, otherwise the 64-bit Wine with the x86_64 build of the same sources;
-#  - creates one Wine prefix for the run in a temp folder (never in the user's home);
+#  - creates one Wine prefix for the run in a temp folder (never in the user's home), or keeps
+#    it between runs in the run folder the caller names (QM_RUN_DIR; run.sh uses build/run/);
 #  - starts Xvfb when asked to (QM_HEADLESS=1) or when there is no display;
 #  - starts a persistent wineserver before anything captures a Wine process's output, so no
 #    wineserver inherits a pipe and keeps its reader waiting.
@@ -34,6 +35,8 @@ qm_wine_setup() {
         local n
         for n in $(seq 90 140); do
             [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
+            # An X server of another root (a chroot, a private /tmp) shows only its abstract socket.
+            grep -q "@/tmp/.X11-unix/X$n\$" /proc/net/unix 2>/dev/null && continue
             Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
             QM_XVFB_PID=$!
             export DISPLAY=:$n
@@ -43,12 +46,18 @@ qm_wine_setup() {
         done
     fi
 
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        echo "wine-env: creating a Wine prefix in $WINEPREFIX"
+    # The marker stays while the prefix is being made, so a run cut short is finished next time.
+    local making=$WINEPREFIX/.quillmark-making
+    if [ ! -f "$WINEPREFIX/system.reg" ] || [ -f "$making" ]; then
+        echo "wine-env: making a new Wine prefix in $WINEPREFIX (this takes a while)"
+        local t0=$SECONDS
+        mkdir -p "$WINEPREFIX" && : >"$making"
         "$QM_WINE" wineboot -i >/dev/null 2>&1 </dev/null || true
         "$QM_WINESERVER" -w >/dev/null 2>&1 || true
         qm_wine_own_folders
         qm_wine_fonts
+        rm -f "$making"
+        echo "wine-env: Wine prefix ready after $((SECONDS - t0)) s"
     fi
     # A persistent wineserver may be running for this prefix already; that one serves.
     "$QM_WINESERVER" -p >/dev/null 2>&1 </dev/null || true
