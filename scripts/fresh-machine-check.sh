@@ -58,7 +58,7 @@ finish() {
         unmount_all
     fi
     if [ -n "$work" ]; then
-        if grep -q " $work[/ ]" /proc/self/mountinfo; then
+        if grep -q " ${work}[/ ]" /proc/self/mountinfo; then
             echo "fresh-machine-check: something is still mounted under $work; left it in place" >&2
             [ "$rc" -ne 0 ] || rc=1
         else
@@ -83,8 +83,7 @@ stop_root_processes() {
     [ "${#pids[@]}" -eq 0 ] && return 0
     say "stopping ${#pids[@]} processes still running in the fresh root"
     kill -KILL "${pids[@]}" 2>/dev/null
-    local i
-    for i in $(seq 1 50); do
+    for _ in $(seq 1 50); do
         local alive=0 pid
         for pid in "${pids[@]}"; do [ -e "/proc/$pid" ] && alive=1; done
         [ "$alive" = 0 ] && break
@@ -108,7 +107,7 @@ unmount_all() {
     done
 }
 
-elapsed() { printf '%d:%02d' $(($1 / 60)) $(($1 % 60)); }
+elapsed() { printf '%2d:%02d' $(($1 / 60)) $(($1 % 60)); }
 
 # Runs a long step in the background and waits for it, so that a signal to this script is
 # handled (and the root cleaned up) at once rather than after the step ends.
@@ -167,6 +166,7 @@ done
 
 # --- the fresh root -------------------------------------------------------------------------------
 work=$(mktemp -d "${QM_FRESH_DIR:-/var/tmp}/quillmark-fresh.XXXXXX")
+chmod 755 "$work"  # apt downloads as the user _apt, who must reach the root's folders
 root=$work/root
 t_all=$SECONDS
 phase "building a minimal Debian 12 root in $root (mmdebstrap, minbase + git, ca-certificates)"
@@ -221,9 +221,10 @@ t=$(date +%s%N)
 start_after=
 last=
 while IFS= read -r line; do
-    printf '%s\n' "$line"
     last=$line
-    if [ -z "$start_after" ] && [[ $line == "Starting Quillmark"* ]]; then
+    [[ $line == "exit status "* ]] && continue
+    printf '%s\n' "$line"
+    if [ -z "$start_after" ] && [[ $line == "Quillmark's window is up"* ]]; then
         start_after=$((($(date +%s%N) - t) / 1000000))
     fi
 done < <(
@@ -232,13 +233,13 @@ done < <(
     echo "exit status $rc"
 )
 [ "$last" = "exit status 0" ] || exit 1
-[ -n "$start_after" ] || { echo "the second run printed no \"Starting Quillmark\" line" >&2; exit 1; }
+[ -n "$start_after" ] || { echo "the second run did not say that the window is up" >&2; exit 1; }
 
 step="summary"
 phase "passed: the README's commands work on a fresh Debian 12 root"
 echo "  $(elapsed "$t_root")  building the minimal root (mmdebstrap)"
 echo "  $(elapsed "$t_install")  ./scripts/install-deps.sh (packages, locale)"
 for line in "${times[@]}"; do echo "  $line"; done
-printf '  %d.%01d s  until the second run of %s started the program\n' \
+printf '  %d.%01d s  until the second run of %s showed the main window\n' \
     $((start_after / 1000)) $((start_after % 1000 / 100)) "${commands[0]}"
 echo "  $(elapsed $((SECONDS - t_all)))  in all"

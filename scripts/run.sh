@@ -37,16 +37,24 @@ if [ "$headless" = 0 ]; then
     exit 0
 fi
 shot=${QM_SCREENSHOT:-$root/build/quillmark-screenshot.png}
-echo "Starting Quillmark on Xvfb $DISPLAY ($SECONDS s after run.sh began)"
+echo "Starting Quillmark on Xvfb $DISPLAY"
 "$QM_WINE" "$exe" &
 pid=$!
-sleep "${QM_SHOT_DELAY:-6}"
-if ! kill -0 "$pid" 2>/dev/null; then
-    rc=0
-    wait "$pid" || rc=$?
-    echo "Quillmark.exe ended before the screenshot (exit status $rc)" >&2
-    exit 1
-fi
+# Wait for the main window (its caption begins with the program's name), then let it paint.
+for _ in $(seq 1 120); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+        rc=0
+        wait "$pid" || rc=$?
+        echo "Quillmark.exe ended before its window appeared (exit status $rc)" >&2
+        exit 1
+    fi
+    xdotool search --onlyvisible --name '^Quillmark' >/dev/null 2>&1 && break
+    sleep 0.5
+done
+xdotool search --onlyvisible --name '^Quillmark' >/dev/null 2>&1 ||
+    { echo "Quillmark.exe showed no window within a minute" >&2; exit 1; }
+echo "Quillmark's window is up, $SECONDS s after run.sh began"
+sleep "${QM_SHOT_DELAY:-3}"
 import -window root "$shot"
 echo "No display: Quillmark ran on Xvfb $DISPLAY; screenshot written to $shot"
 kill "$pid" 2>/dev/null || true
