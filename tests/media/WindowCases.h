@@ -5,11 +5,13 @@
 
 #include <cstddef>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
 #include <ostream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -33,10 +35,15 @@ inline std::string Pattern(std::uint64_t offset, std::size_t n) {
 class PatternFile {
   public:
     explicit PatternFile(std::uint64_t size) {
+        // Test processes run side by side in one temp folder (one per code page under Wine),
+        // so the name carries a per-process token as well as a counter.
+        static const auto process =
+            std::random_device{}() ^
+            static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());
         static std::atomic<int> counter{0};
-        path_ = std::filesystem::temp_directory_path() /
-                ("qm_file_source_" + std::to_string(++counter) + "_" +
-                 std::to_string(reinterpret_cast<std::uintptr_t>(this)) + ".bin");
+        path_ =
+            std::filesystem::temp_directory_path() / ("qm_file_source_" + std::to_string(process) +
+                                                      "_" + std::to_string(++counter) + ".bin");
         std::ofstream out(path_, std::ios::binary);
         const std::string bytes = Pattern(0, static_cast<std::size_t>(size));
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
