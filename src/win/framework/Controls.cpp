@@ -6,6 +6,7 @@
 
 #include "win/framework/App.h"
 #include "win/framework/ComError.h"
+#include "win/framework/WindowThunk.h"
 
 namespace qm::win {
 
@@ -531,7 +532,7 @@ void Panel::Setup(const ControlRow& row, HWND parentWindow) {
         wc = {};
         wc.cbSize = sizeof wc;
         wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = WndProc;
+        wc.lpfnWndProc = WindowThunk<Panel>::Proc;
         wc.hInstance = instance;
         wc.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
         wc.lpszClassName = kPanelClass;
@@ -552,27 +553,12 @@ void Panel::ResizeClient(int width, int height) {
     SetBounds(Left(), Top(), width + 2 * border_, height + 2 * border_);
 }
 
-LRESULT CALLBACK Panel::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    Panel* self = nullptr;
-    if (msg == WM_NCCREATE) {
-        self = static_cast<Panel*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        if (self) self->hwnd_ = hwnd;
-    } else {
-        self = static_cast<Panel*>(Control::FromHandle(hwnd));
-    }
-    if (!self) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-    try {
-        return self->Dispatch(msg, wParam, lParam);
-    } catch (...) {
-        App().HandleException();
-        return 0;
-    }
+void Panel::Attached(HWND hwnd) {
+    hwnd_ = hwnd;
+}
+
+void Panel::Detached() {
+    hwnd_ = nullptr;
 }
 
 LRESULT Panel::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {

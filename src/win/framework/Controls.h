@@ -19,6 +19,8 @@
 namespace qm::win {
 
 class Form;
+template <class T>
+struct WindowThunk;
 class Control;
 class Container;
 
@@ -371,7 +373,9 @@ class Panel : public Control, public Container {
     void ResizeClient(int width, int height) override;
 
   private:
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    friend struct WindowThunk<Panel>;
+    void Attached(HWND hwnd);
+    void Detached();
     LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
     int border_ = 0;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "win/framework/ComError.h"
+#include "win/framework/WindowThunk.h"
 
 namespace qm::win {
 
@@ -47,7 +48,7 @@ void Form::Create() {
         wc = {};
         wc.cbSize = sizeof wc;
         wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = WndProc;
+        wc.lpfnWndProc = WindowThunk<Form>::Proc;
         wc.hInstance = instance;
         wc.hIcon = App().MainIcon();
         wc.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
@@ -273,32 +274,15 @@ void Form::StopTimers() {
         t->Stop();
 }
 
-LRESULT CALLBACK Form::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    Form* self = nullptr;
-    if (msg == WM_NCCREATE) {
-        self = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        if (self) {
-            self->hwnd_ = hwnd;
-            App().RegisterForm(self);
-        }
-    } else {
-        self = reinterpret_cast<Form*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    }
-    if (!self) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-        self->StopTimers();
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        App().UnregisterForm(self);
-        self->hwnd_ = nullptr;
-        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-    try {
-        return self->Dispatch(msg, wParam, lParam);
-    } catch (...) {
-        App().HandleException();
-        return 0;
-    }
+void Form::Attached(HWND hwnd) {
+    hwnd_ = hwnd;
+    App().RegisterForm(this);
+}
+
+void Form::Detached() {
+    StopTimers();
+    App().UnregisterForm(this);
+    hwnd_ = nullptr;
 }
 
 LRESULT Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -132,7 +132,9 @@ class Form : public Container {
     void ResizeClient(int width, int height) override;
 
   private:
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    friend struct WindowThunk<Form>;
+    void Attached(HWND hwnd);
+    void Detached();
     LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
     void BuildControls(const FormDef& def);
     void Realign();
