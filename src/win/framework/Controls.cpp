@@ -216,6 +216,29 @@ void Container::PaintGraphics(HDC dc, const RECT& update) {
 
 bool Container::HandleContainerMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (msg) {
+        case WM_ERASEBKGND: {
+            RECT rc;
+            ::GetClientRect(ContainerHandle(), &rc);
+            FillBackground(reinterpret_cast<HDC>(wParam), rc);
+            result = 1;
+            return true;
+        }
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = ::BeginPaint(ContainerHandle(), &ps);
+            result = 0;
+            if (!dc) return true;
+            struct End {
+                HWND hwnd;
+                PAINTSTRUCT& ps;
+                ~End() { ::EndPaint(hwnd, &ps); }
+            } end{ContainerHandle(), ps};
+            const int saved = ::SaveDC(dc);
+            PaintOwn(dc);
+            ::RestoreDC(dc, saved);
+            PaintGraphics(dc, ps.rcPaint);
+            return true;
+        }
         case WM_COMMAND:
             if (lParam) {
                 Control* c = Control::FromHandle(reinterpret_cast<HWND>(lParam));
@@ -585,21 +608,6 @@ LRESULT Panel::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
                 ::ExcludeClipRect(dc, border_, border_, rc.right - border_, rc.bottom - border_);
                 FillBackground(dc, rc);
                 ::ReleaseDC(hwnd_, dc);
-            }
-            return 0;
-        }
-        case WM_ERASEBKGND: {
-            RECT rc;
-            ::GetClientRect(hwnd_, &rc);
-            FillBackground(reinterpret_cast<HDC>(wParam), rc);
-            return 1;
-        }
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = ::BeginPaint(hwnd_, &ps);
-            if (dc) {
-                PaintGraphics(dc, ps.rcPaint);
-                ::EndPaint(hwnd_, &ps);
             }
             return 0;
         }

@@ -253,6 +253,8 @@ class Container {
     bool HandleContainerMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void PaintGraphics(HDC dc, const RECT& update);
     void FillBackground(HDC dc, const RECT& rc) const;
+    // What a container paints itself, over its background and beneath its graphic controls.
+    virtual void PaintOwn(HDC) {}
 
     std::vector<Control*> children_;
     HFONT containerFont_ = nullptr;

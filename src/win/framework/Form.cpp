@@ -290,27 +290,6 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (OnMessage(msg, wParam, lParam, result)) return result;
     if (HandleContainerMessage(msg, wParam, lParam, result)) return result;
     switch (msg) {
-        case WM_ERASEBKGND: {
-            RECT rc;
-            ::GetClientRect(hwnd_, &rc);
-            FillBackground(reinterpret_cast<HDC>(wParam), rc);
-            return 1;
-        }
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = ::BeginPaint(hwnd_, &ps);
-            if (!dc) return 0;
-            struct End {
-                HWND hwnd;
-                PAINTSTRUCT& ps;
-                ~End() { ::EndPaint(hwnd, &ps); }
-            } end{hwnd_, ps};
-            const int saved = ::SaveDC(dc);
-            OnPaint(dc);
-            ::RestoreDC(dc, saved);
-            PaintGraphics(dc, ps.rcPaint);
-            return 0;
-        }
         case WM_SIZE:
             Realign();
             break;

@@ -130,6 +130,7 @@ class Form : public Container {
     virtual bool OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
     void ResizeClient(int width, int height) override;
+    void PaintOwn(HDC dc) override { OnPaint(dc); }
 
   private:
     friend struct WindowThunk<Form>;
