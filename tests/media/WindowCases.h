@@ -31,19 +31,23 @@ inline std::string Pattern(std::uint64_t offset, std::size_t n) {
     return out;
 }
 
+// Test processes run side by side in one temp folder (one per code page under Wine): the names
+// of their temp files and folders carry this per-process token.
+inline unsigned TestProcessToken() {
+    static const unsigned token =
+        std::random_device{}() ^
+        static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());
+    return token;
+}
+
 // A temp file of `size` pattern bytes, removed when the test is done with it.
 class PatternFile {
   public:
     explicit PatternFile(std::uint64_t size) {
-        // Test processes run side by side in one temp folder (one per code page under Wine),
-        // so the name carries a per-process token as well as a counter.
-        static const auto process =
-            std::random_device{}() ^
-            static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());
         static std::atomic<int> counter{0};
-        path_ =
-            std::filesystem::temp_directory_path() / ("qm_file_source_" + std::to_string(process) +
-                                                      "_" + std::to_string(++counter) + ".bin");
+        path_ = std::filesystem::temp_directory_path() /
+                ("qm_file_source_" + std::to_string(TestProcessToken()) + "_" +
+                 std::to_string(++counter) + ".bin");
         std::ofstream out(path_, std::ios::binary);
         const std::string bytes = Pattern(0, static_cast<std::size_t>(size));
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

@@ -10,6 +10,7 @@
 
 #include "media/FileSource.h"
 #include "media/TestUtil.h"
+#include "media/WindowCases.h"
 #include "media/builders_iso.h"
 
 namespace qm::media::test {
@@ -76,7 +77,8 @@ class TempDir {
     TempDir() {
         const auto* info = testing::UnitTest::GetInstance()->current_test_info();
         path_ = fs::temp_directory_path() /
-                (std::string("qm_media_") + info->test_suite_name() + "_" + info->name());
+                (std::string("qm_media_") + std::to_string(TestProcessToken()) + "_" +
+                 info->test_suite_name() + "_" + info->name());
         fs::remove_all(path_);
         fs::create_directories(path_);
     }
