@@ -126,8 +126,8 @@ click() {
     timed "$3" xdotool click 1
 }
 
-# One run for N files; sets walk_ms, hit_ms and miss_ms (one lookup of a name a folder of the
-# tree holds, and of one it does not), first_ms, click_ms, drop_ms and rename_ms, and the time of
+# One run for N files; sets walk_ms, the floors list_floor and ren_floor (a windowless lister and
+# renamer over a copy of the tree), first_ms, click_ms, drop_ms and rename_ms, and the time of
 # the processor in the program and in the wineserver for each (drop_cpu, drop_server, rename_cpu,
 # rename_server).
 run_once() {
@@ -140,7 +140,11 @@ run_once() {
     local files
     read -r _ walk_ms _ files < <(win "$helper" walk "$(winpath "$tree")" 5)
     [ "$files" = "$n" ] || { echo "ui_bench: the walk found $files files, not $n" >&2; return 1; }
-    read -r _ hit_ms _ miss_ms < <(win "$helper" lookups "$(winpath "$tree/d0")")
+    rm -rf "$work/floor"
+    win "$helper" make "$(winpath "$work/floor")" "$n" "$folders"
+    read -r _ list_floor _ ren_floor _ files < <(win "$helper" floors "$(winpath "$work/floor")")
+    [ "$files" = "$n" ] || { echo "ui_bench: the floors met $files files, not $n" >&2; return 1; }
+    rm -rf "$work/floor"
 
     win "$exe" >/dev/null 2>&1 &
     qm_pid=$!
@@ -170,27 +174,27 @@ run_once() {
 
 echo "== $exe, $runs run(s) per size, ${per_folder:-N/20} files a folder," \
     "$(uptime | sed 's/.*load/load/')" >&2
-printf '%6s %6s %6s %7s %7s %8s | %9s %8s %8s | %8s %8s %8s %8s | %7s %7s | %7s %7s\n' \
-    files first click walk_ms drop_ms ren_ms walk/file list/row ren/row list_cpu list_srv \
-    ren_cpu ren_srv list/wk ren/wk hit_ms miss_ms
+printf '%6s %5s %5s %7s %7s %7s | %9s %8s %8s | %8s %8s | %8s %8s %8s %8s | %7s %7s | %6s %6s\n' \
+    files first click walk_ms drop_ms ren_ms walk/file list/row ren/row list_fl ren_fl \
+    list_cpu list_srv ren_cpu ren_srv list/wk ren/wk lst/fl ren/fl
 for n in "${sizes[@]}"; do
     firsts=() clicks=() walks=() drops=() renames=() dcpus=() dsrvs=() rcpus=() rsrvs=()
-    hits=() misses=()
+    lfloors=() rfloors=()
     for _ in $(seq 1 "$runs"); do
         run_once "$n"
         firsts+=("$first_ms") clicks+=("$click_ms") walks+=("$walk_ms") drops+=("$drop_ms")
         renames+=("$rename_ms") dcpus+=("$drop_cpu") dsrvs+=("$drop_server")
-        rcpus+=("$rename_cpu") rsrvs+=("$rename_server") hits+=("$hit_ms") misses+=("$miss_ms")
+        rcpus+=("$rename_cpu") rsrvs+=("$rename_server") lfloors+=("$list_floor") rfloors+=("$ren_floor")
     done
     awk -v n="$n" -v f="$(median "${firsts[@]}")" -v c="$(median "${clicks[@]}")" \
         -v w="$(median "${walks[@]}")" -v d="$(median "${drops[@]}")" \
         -v r="$(median "${renames[@]}")" -v dc="$(median "${dcpus[@]}")" \
         -v ds="$(median "${dsrvs[@]}")" -v rc="$(median "${rcpus[@]}")" \
-        -v rs="$(median "${rsrvs[@]}")" -v h="$(median "${hits[@]}")" \
-        -v m="$(median "${misses[@]}")" 'BEGIN {
-        printf "%6d %6.0f %6.0f %7.1f %7.0f %8.0f | %9.4f %8.3f %8.3f |", n, f, c, w, d, r,
-            w / n, d / n, r / n
-        printf " %8.3f %8.3f %8.3f %8.3f | %6.0fx %6.0fx | %7.3f %7.3f\n", dc / n, ds / n,
-            rc / n, rs / n, d / w, r / w, h, m }'
+        -v rs="$(median "${rsrvs[@]}")" -v lf="$(median "${lfloors[@]}")" \
+        -v rf="$(median "${rfloors[@]}")" 'BEGIN {
+        printf "%6d %5.0f %5.0f %7.1f %7.0f %7.0f | %9.4f %8.3f %8.3f | %8.3f %8.3f |", n, f, c,
+            w, d, r, w / n, d / n, r / n, lf / n, rf / n
+        printf " %8.3f %8.3f %8.3f %8.3f | %6.0fx %6.0fx | %5.2fx %5.2fx\n", dc / n, ds / n,
+            rc / n, rs / n, d / w, r / w, d / lf, r / rf }'
 done
 echo "== done, $(uptime | sed 's/.*load/load/')" >&2

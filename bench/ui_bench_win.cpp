@@ -5,9 +5,9 @@
 //                                          titled "Title <i>"
 //   ui_bench_win walk ROOT RUNS            the median time of a bare FindFirstFileA/FindNextFileA
 //                                          walk of the tree: "walk_ms <ms> files <n>"
-//   ui_bench_win lookups FOLDER            the median time of one FindFirstFileA for a name the
-//                                          folder holds and for one it does not (a free name as
-//                                          the rename pass looks for): "hit_ms <ms> miss_ms <ms>"
+//   ui_bench_win floors ROOT               over a tree made by "make" (which this renames), the
+//                                          least a lister and a renamer must do, with no window:
+//                                          "list_ms <ms> rename_ms <ms> files <n>"
 //   ui_bench_win wait-rows COUNT SECONDS   prints "ready", then asks the program's list for its
 //                                          row count until it is COUNT; prints the milliseconds
 //                                          from "ready" until then ("timeout" when it never is)
@@ -61,33 +61,52 @@ int Walk(const std::string& root, int runs) {
     return 0;
 }
 
-// One FindFirstFileA of the path, timed.
-double TimeLookup(const std::string& path) {
+// The files of the tree below `dir` (ending in "\"), in walk order.
+void CollectFiles(const std::string& dir, std::vector<std::string>& files) {
     WIN32_FIND_DATAA data = {};
-    const double t0 = Now();
-    HANDLE find = ::FindFirstFileA(path.c_str(), &data);
-    const double t = Now() - t0;
-    if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
-    return t;
+    HANDLE find = ::FindFirstFileA((dir + "*.*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string name = data.cFileName;
+        if (name == "." || name == "..") continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            CollectFiles(dir + name + "\\", files);
+        else
+            files.push_back(dir + name);
+    } while (::FindNextFileA(find, &data));
+    ::FindClose(find);
 }
 
-int Lookups(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data = {};
-    HANDLE find = ::FindFirstFileA((folder + "*.avi").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return 1;
-    do {
-        names.push_back(data.cFileName);
-    } while (names.size() < 100 && ::FindNextFileA(find, &data));
-    ::FindClose(find);
-    std::vector<double> hits, misses;
-    for (const std::string& name : names) {
-        hits.push_back(TimeLookup(folder + name));
-        misses.push_back(TimeLookup(folder + "Free " + name));
+bool Exists(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA info;
+    return ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info) != 0;
+}
+
+// The floors a listed and a renamed row are measured against. Listing: the bare walk, then each
+// file opened, its head read and closed. Renaming: each file's existence asked, a free name's
+// existence asked (a miss) and the file moved to it without replacing.
+int Floors(const std::string& root) {
+    double t0 = Now();
+    std::vector<std::string> files;
+    CollectFiles(root, files);
+    char head[64];
+    for (const std::string& path : files) {
+        HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD got = 0;
+        if (h == INVALID_HANDLE_VALUE || !::ReadFile(h, head, sizeof head, &got, nullptr)) return 1;
+        ::CloseHandle(h);
     }
+    const double listMs = Now() - t0;
+    t0 = Now();
+    for (const std::string& path : files) {
+        const std::string target = path.substr(0, path.size() - 4) + " free.avi";
+        if (!Exists(path) || Exists(target) || !::MoveFileA(path.c_str(), target.c_str())) return 1;
+    }
+    const double renameMs = Now() - t0;
     char line[96];
-    std::snprintf(line, sizeof line, "hit_ms %.4f miss_ms %.4f\n", qm::bench::Median(hits),
-                  qm::bench::Median(misses));
+    std::snprintf(line, sizeof line, "list_ms %.1f rename_ms %.1f files %d\n", listMs, renameMs,
+                  static_cast<int>(files.size()));
     Print(line);
     return 0;
 }
@@ -127,9 +146,9 @@ int main(int argc, char** argv) {
         return Make(args[1], std::atoi(args[2].c_str()), std::max(1, std::atoi(args[3].c_str())));
     if (args.size() == 3 && args[0] == "walk")
         return Walk(args[1], std::max(1, std::atoi(args[2].c_str())));
-    if (args.size() == 2 && args[0] == "lookups") return Lookups(args[1]);
+    if (args.size() == 2 && args[0] == "floors") return Floors(args[1]);
     if (args.size() == 3 && args[0] == "wait-rows")
         return WaitRows(std::atoi(args[1].c_str()), std::atof(args[2].c_str()));
-    std::fprintf(stderr, "usage: ui_bench_win make|walk|lookups|wait-rows ...\n");
+    std::fprintf(stderr, "usage: ui_bench_win make|walk|floors|wait-rows ...\n");
     return 2;
 }
