@@ -90,6 +90,7 @@ video "$videos/same.mp4" "same"                 # already named after its title:
 video "$videos/notitle.mp4"                     # no title: not listed
 video "$videos/bad.mkv" "Why?"                  # a name Windows refuses: the row stays
 video "$videos/nested/clip4.mp4" "Deep Cut"     # one folder down
+video "$videos/movie.mp4" "Movie"               # a change of letter case only
 if [ "$japanese" = 1 ]; then
     video "$videos/jp.mkv" "夜の港"
 fi
@@ -134,6 +135,7 @@ expected=$(
     printf '1\tNight Train\tclip3\t.mkv\t%s\n' "$folder"
     printf '1\tWhy?\tbad\t.mkv\t%s\n' "$folder"
     printf '1\tDeep Cut\tclip4\t.mp4\t%snested\\\n' "$folder"
+    printf '1\tMovie\tmovie\t.mp4\t%s\n' "$folder"
     if [ "$japanese" = 1 ]; then printf '1\t夜の港\tjp\t.mkv\t%s\n' "$folder"; fi
 )
 listed=$(cut -f2- <<<"$rows" | sort)
@@ -195,6 +197,7 @@ declare -A renamed=(
     [clip1.mkv]="First Light_00.mkv"
     [clip3.mkv]="Edited Name.mkv"
     [nested/clip4.mp4]="nested/Deep Cut.mp4"
+    [movie.mp4]="Movie.mp4"
 )
 [ "$japanese" = 1 ] && renamed[jp.mkv]="夜の港.mkv"
 declare -A after
