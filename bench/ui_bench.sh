@@ -3,9 +3,10 @@
 # For each size N it makes a tree of N titled tiny RIFF files in 20 folders, drops the tree's
 # folder on the window through X drag and drop, waits until the window answers with N rows,
 # presses the rename button with a real click and waits until the list is empty; in the same run
-# it times a bare FindFirstFileA/FindNextFileA walk of the same tree. Prints milliseconds per
-# listed row and per renamed row (until the window answers, and of the program's processor
-# time), and their ratio to the bare walk's milliseconds per file.
+# it times a bare FindFirstFileA/FindNextFileA walk of the same tree, and a windowless lister and
+# renamer over a copy of it (the floors). Prints milliseconds per listed row and per renamed row
+# (until the window answers, and of the program's processor time), and their ratios to the bare
+# walk's and the floors' milliseconds per file.
 #
 # Before the timed drop, each run drops a folder of one file and renames it: the first drop of a
 # run pays once for what the program sets up on first use (it asks whether the system shell
