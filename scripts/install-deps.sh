@@ -97,7 +97,7 @@ apt_install() {
   log=$(mktemp /tmp/quillmark-install-deps.XXXXXX)
   # The redirections happen in the root shell: sudo closes every descriptor above 2.
   if $SUDO bash -c 'log=$1; shift; exec apt-get install -y -q --no-install-recommends \
-      -o APT::Status-Fd=3 "$@" 3>&1 >"$log" 2>&1' apt_install "$log" "$@" | apt_progress; then
+      -o Acquire::Retries=3 -o APT::Status-Fd=3 "$@" 3>&1 >"$log" 2>&1' apt_install "$log" "$@" | apt_progress; then
     rm -f "$log"
   else
     echo "install-deps: apt-get install failed; the end of its output:" >&2
@@ -114,7 +114,19 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
 fi
 say "updating the package lists (apt-get update)"
-$SUDO apt-get update -q | sed -u 's/^/  /' || { echo "install-deps: apt-get update failed" >&2; exit 1; }
+# A mirror caught mid-sync serves lists of the wrong size for a few minutes ("Mirror sync in
+# progress?"): such a failure is tried again, after a longer wait each time.
+updated=0
+for wait_s in 30 60 120 0; do
+  if $SUDO apt-get update -q -o Acquire::Retries=3 | sed -u 's/^/  /'; then
+    updated=1
+    break
+  fi
+  [ "$wait_s" -gt 0 ] || break
+  say "apt-get update failed; trying again in $wait_s s"
+  sleep "$wait_s"
+done
+[ "$updated" = 1 ] || { echo "install-deps: apt-get update failed" >&2; exit 1; }
 if [ -n "$todo" ]; then
   say "installing ${todo% } and what they need"
   apt_install "${pkgs[@]}"
