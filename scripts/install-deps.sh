@@ -114,11 +114,14 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
 fi
 say "updating the package lists (apt-get update)"
-# A mirror caught mid-sync serves lists of the wrong size for a few minutes ("Mirror sync in
-# progress?"): such a failure is tried again, after a longer wait each time.
+# A mirror caught mid-sync serves lists of the wrong size ("Mirror sync in progress?"), which
+# usually clears within minutes: a failed update is tried again, after a longer wait each time.
+# When it still fails only because some lists could not be fetched, apt has the others: the
+# install goes on with them, and fails itself (showing apt's log) if what it needs is missing.
+update_log=$(mktemp /tmp/quillmark-apt-update.XXXXXX)
 updated=0
 for wait_s in 30 60 120 0; do
-  if $SUDO apt-get update -q -o Acquire::Retries=3 | sed -u 's/^/  /'; then
+  if $SUDO apt-get update -q -o Acquire::Retries=3 2>&1 | tee "$update_log" | sed -u 's/^/  /'; then
     updated=1
     break
   fi
@@ -126,7 +129,17 @@ for wait_s in 30 60 120 0; do
   say "apt-get update failed; trying again in $wait_s s"
   sleep "$wait_s"
 done
-[ "$updated" = 1 ] || { echo "install-deps: apt-get update failed" >&2; exit 1; }
+if [ "$updated" = 0 ]; then
+  if grep -q '^E: Some index files failed to download' "$update_log" &&
+    [ "$(grep '^E: ' "$update_log" | grep -vc -e '^E: Failed to fetch' -e '^E: Some index files')" = 0 ]; then
+    say "some package lists could not be fetched (above); going on with the lists apt has"
+  else
+    rm -f "$update_log"
+    echo "install-deps: apt-get update failed" >&2
+    exit 1
+  fi
+fi
+rm -f "$update_log"
 if [ -n "$todo" ]; then
   say "installing ${todo% } and what they need"
   apt_install "${pkgs[@]}"

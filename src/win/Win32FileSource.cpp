@@ -23,11 +23,10 @@ bool Win32FileSource::Fetch(std::uint64_t offset, char* out, std::size_t n) {
     // Seek, then read from there. The handle is this source's own and synchronous, so nothing
     // else moves its file pointer. (A read that carries its offset in an OVERLAPPED costs Wine a
     // server round trip each; a seek and a plain read cost it none.)
+    if (offset > static_cast<std::uint64_t>(LLONG_MAX)) return false;
     LARGE_INTEGER at = {};
     at.QuadPart = static_cast<LONGLONG>(offset);
-    if (offset > static_cast<std::uint64_t>(LLONG_MAX) ||
-        !::SetFilePointerEx(file_.Get(), at, nullptr, FILE_BEGIN))
-        return false;
+    if (!::SetFilePointerEx(file_.Get(), at, nullptr, FILE_BEGIN)) return false;
     while (n > 0) {
         const DWORD chunk = n > 0x10000000u ? 0x10000000u : static_cast<DWORD>(n);
         DWORD got = 0;
