@@ -203,7 +203,22 @@ in_root() {
 phase "the install step both commands begin with: ./scripts/install-deps.sh (with the network)"
 step="./scripts/install-deps.sh in the fresh root"
 t=$SECONDS
-waited in_root host ./scripts/install-deps.sh
+install_rc=0
+# shellcheck disable=SC2016 # expanded by the root's shell
+waited in_root host './scripts/install-deps.sh 2>&1 | tee /tmp/install-deps.log; exit ${PIPESTATUS[0]}' ||
+    install_rc=$?
+if [ "$install_rc" -ne 0 ]; then
+    # A mirror that serves lists out of step with its release file breaks every fresh install of
+    # i386 packages until it catches up: no commit can pass or fail the check then. Say so
+    # loudly and stop here, without failing; every other failure fails the check.
+    if grep -qE 'Mirror sync in progress\?|Hash Sum mismatch' "$root/tmp/install-deps.log"; then
+        echo >&2
+        echo "fresh-machine-check: NOT RUN: the package mirror serves lists out of step with its" \
+            "release file (above), so no fresh install can succeed until it catches up" >&2
+        exit 0
+    fi
+    exit "$install_rc"
+fi
 t_install=$((SECONDS - t))
 
 times=()

@@ -102,6 +102,10 @@ apt_install() {
   else
     echo "install-deps: apt-get install failed; the end of its output:" >&2
     tail -n 40 "$log" >&2
+    if [ "${lists_incomplete:-0}" = 1 ]; then
+      echo "install-deps: some package lists could not be fetched (see the update above);" \
+        "try again once the mirror has caught up" >&2
+    fi
     rm -f "$log"
     exit 1
   fi
@@ -133,6 +137,7 @@ if [ "$updated" = 0 ]; then
   if grep -q '^E: Some index files failed to download' "$update_log" &&
     [ "$(grep '^E: ' "$update_log" | grep -vc -e '^E: Failed to fetch' -e '^E: Some index files')" = 0 ]; then
     say "some package lists could not be fetched (above); going on with the lists apt has"
+    lists_incomplete=1
   else
     rm -f "$update_log"
     echo "install-deps: apt-get update failed" >&2
