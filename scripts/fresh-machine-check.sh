@@ -112,10 +112,12 @@ elapsed() { printf '%2d:%02d' $(($1 / 60)) $(($1 % 60)); }
 # Runs a long step in the background and waits for it, so that a signal to this script is
 # handled (and the root cleaned up) at once rather than after the step ends.
 waited() {
+    local rc=0
     "$@" &
     child=$!
-    wait "$child"
+    wait "$child" || rc=$?
     child=
+    return "$rc"
 }
 
 # --- what the check itself needs ------------------------------------------------------------------
