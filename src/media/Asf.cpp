@@ -33,61 +33,53 @@ constexpr std::uint64_t kLengthsBytes = 10;
 // Objects walked in the Header Object; more make the file malformed.
 constexpr int kMaxHeaderObjects = 1024;
 
-TitleResult Failed(ReadStatus status, const char* format) {
-    TitleResult result;
-    result.status = status;
-    result.format = format;
-    return result;
-}
-
 }  // namespace
 
 TitleResult ReadAsfTitle(ByteSource& src, const AnsiDecoder& /*ansi*/) {
     constexpr const char* kFormat = "asf";
     unsigned char header[kHeaderObjectBytes];
-    if (src.Size() < kGuidBytes) return TitleResult{};
+    if (src.Size() < kGuidBytes) return ReaderResult(ReadStatus::NotThisFormat, "");
     StreamStatus s = ReadExact(src, 0, header, kGuidBytes);
-    if (s != StreamStatus::Ok) return Failed(ToReadStatus(s), "");
-    if (std::memcmp(header, kHeaderObjectGuid, kGuidBytes) != 0) return TitleResult{};
+    if (s != StreamStatus::Ok) return ReaderResult(ToReadStatus(s), "");
+    if (std::memcmp(header, kHeaderObjectGuid, kGuidBytes) != 0)
+        return ReaderResult(ReadStatus::NotThisFormat, "");
 
     s = ReadExact(src, kGuidBytes, header + kGuidBytes, kHeaderObjectBytes - kGuidBytes);
-    if (s != StreamStatus::Ok) return Failed(ToReadStatus(s), kFormat);
+    if (s != StreamStatus::Ok) return ReaderResult(ToReadStatus(s), kFormat);
     const std::uint64_t headerSize = LoadU64LE(header + kGuidBytes);
     if (headerSize < kHeaderObjectBytes || headerSize > src.Size())
-        return Failed(ReadStatus::Malformed, kFormat);
+        return ReaderResult(ReadStatus::Malformed, kFormat);
 
     ReadBudget budget(src);
     std::uint64_t pos = kHeaderObjectBytes;
     for (int count = 0; headerSize - pos >= kObjectHeaderBytes; ++count) {
         if (count == kMaxHeaderObjects || budget.Exhausted())
-            return Failed(ReadStatus::Malformed, kFormat);
+            return ReaderResult(ReadStatus::Malformed, kFormat);
         unsigned char object[kObjectHeaderBytes];
         s = ReadExact(src, pos, object, sizeof object);
-        if (s != StreamStatus::Ok) return Failed(ToReadStatus(s), kFormat);
+        if (s != StreamStatus::Ok) return ReaderResult(ToReadStatus(s), kFormat);
         const std::uint64_t size = LoadU64LE(object + kGuidBytes);
         if (size < kObjectHeaderBytes || size > headerSize - pos)
-            return Failed(ReadStatus::Malformed, kFormat);
+            return ReaderResult(ReadStatus::Malformed, kFormat);
         if (std::memcmp(object, kContentDescriptionGuid, kGuidBytes) == 0) {
             const std::uint64_t payload = pos + kObjectHeaderBytes;
             if (size - kObjectHeaderBytes < kLengthsBytes)
-                return Failed(ReadStatus::Malformed, kFormat);
+                return ReaderResult(ReadStatus::Malformed, kFormat);
             unsigned char lengths[kLengthsBytes];
             s = ReadExact(src, payload, lengths, sizeof lengths);
-            if (s != StreamStatus::Ok) return Failed(ToReadStatus(s), kFormat);
+            if (s != StreamStatus::Ok) return ReaderResult(ToReadStatus(s), kFormat);
             // The title comes first; its length is a 16-bit count, so it never passes the cap.
             const std::uint16_t titleBytes = LoadU16LE(lengths);
             if (titleBytes > size - kObjectHeaderBytes - kLengthsBytes)
-                return Failed(ReadStatus::Malformed, kFormat);
+                return ReaderResult(ReadStatus::Malformed, kFormat);
             std::string bytes(titleBytes, '\0');
             s = ReadExact(src, payload + kLengthsBytes, &bytes[0], bytes.size());
-            if (s != StreamStatus::Ok) return Failed(ToReadStatus(s), kFormat);
-            TitleResult result = Failed(ReadStatus::Found, kFormat);
-            result.title = TrimTrailingNuls(DecodeUtf16LE(bytes));
-            return result;
+            if (s != StreamStatus::Ok) return ReaderResult(ToReadStatus(s), kFormat);
+            return ReaderResult(ReadStatus::Found, kFormat, TrimTrailingNuls(DecodeUtf16LE(bytes)));
         }
         pos += size;
     }
-    return Failed(ReadStatus::NoTitle, kFormat);
+    return ReaderResult(ReadStatus::NoTitle, kFormat);
 }
 
 }  // namespace qm::media

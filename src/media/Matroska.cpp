@@ -12,7 +12,7 @@
 #include "core/AsciiCase.h"
 #include "media/ByteStream.h"
 #include "media/Bytes.h"
-#include "media/ReadBudget.h"
+#include "media/NestedReader.h"
 #include "media/Readers.h"
 #include "media/Text.h"
 
@@ -84,66 +84,44 @@ std::string_view TrimNuls(std::string_view s) {
     return s;
 }
 
-class MatroskaReader {
+class MatroskaReader : public NestedReader<MatroskaReader, Element, kMinHeaderBytes, kMaxChildren> {
   public:
-    explicit MatroskaReader(ByteSource& src) : src_(src), budget_(src) {}
+    explicit MatroskaReader(ByteSource& src) : NestedReader(src) {}
 
     TitleResult Read() {
-        TitleResult result;
         unsigned char magic[4];
-        if (src_.Size() < sizeof magic) return result;
+        if (src_.Size() < sizeof magic) return ReaderResult(ReadStatus::NotThisFormat, "");
         const StreamStatus s = ReadExact(src_, 0, magic, sizeof magic);
-        if (s != StreamStatus::Ok) {
-            result.status = ToReadStatus(s);
-            return result;
-        }
-        if (LoadU32BE(magic) != kIdEbml) return result;
+        if (s != StreamStatus::Ok) return ReaderResult(ToReadStatus(s), "");
+        if (LoadU32BE(magic) != kIdEbml) return ReaderResult(ReadStatus::NotThisFormat, "");
         std::string docType;
-        if (!ReadEbmlHeader(docType)) {
-            result.status = failure_;
-            return result;
-        }
+        if (!ReadEbmlHeader(docType)) return ReaderResult(failure_, "");
+        const char* format = nullptr;
         if (docType == "webm") {
-            result.format = "webm";
+            format = "webm";
         } else if (docType == "matroska") {
-            result.format = "matroska";
+            format = "matroska";
         } else {
-            return result;  // another EBML format
+            return ReaderResult(ReadStatus::NotThisFormat, "");  // another EBML format
         }
-        if (!ReadSegment()) {
-            result.status = failure_;
-            return result;
-        }
+        if (!ReadSegment()) return ReaderResult(failure_, format);
         // A segment-wide TITLE tag is what the shell shows; the Info title stands in when the
         // tag is missing or empty.
-        result.status = ReadStatus::Found;
-        if (tagTitle_ && !tagTitle_->empty()) {
-            result.title = *tagTitle_;
-        } else if (infoTitle_) {
-            result.title = *infoTitle_;
-        } else if (!tagTitle_) {
-            result.status = ReadStatus::NoTitle;
-        }
-        return result;
+        if (tagTitle_ && !tagTitle_->empty())
+            return ReaderResult(ReadStatus::Found, format, *tagTitle_);
+        if (infoTitle_) return ReaderResult(ReadStatus::Found, format, *infoTitle_);
+        return ReaderResult(tagTitle_ ? ReadStatus::Found : ReadStatus::NoTitle, format);
     }
 
   private:
-    bool Fail(ReadStatus status) {
-        failure_ = status;
-        return false;
-    }
-
-    bool ReadBytes(std::uint64_t offset, void* dst, std::size_t n) {
-        const StreamStatus s = ReadExact(src_, offset, dst, n);
-        return s == StreamStatus::Ok || Fail(ToReadStatus(s));
-    }
+    friend NestedReader;
 
     // Reads the header of the element at pos inside a parent that ends at end. IDs are 1 to 4
     // bytes with their marker kept; sizes are 1 to 8 bytes, all value bits set meaning
     // "unknown". With clip, a size running past the parent is cut to it (a Segment whose file
     // was cut short); otherwise that is malformed.
     bool ReadHeader(std::uint64_t pos, std::uint64_t end, Element& e, bool clip = false) {
-        if (budget_.Exhausted()) return Fail(ReadStatus::Malformed);
+        if (!WithinBudget()) return false;
         if (end - pos < kMinHeaderBytes) return Fail(ReadStatus::Malformed);
         const std::size_t avail =
             static_cast<std::size_t>(end - pos < kMaxHeaderBytes ? end - pos : kMaxHeaderBytes);
@@ -183,20 +161,10 @@ class MatroskaReader {
         return true;
     }
 
-    // Calls visit(child) for each child in [begin, end); only Segment and Cluster may have an
-    // unknown size, and neither is walked with this.
-    template <typename Visit>
-    bool ForEachChild(std::uint64_t begin, std::uint64_t end, Visit visit) {
-        std::uint64_t pos = begin;
-        for (int count = 0; end - pos >= kMinHeaderBytes; ++count) {
-            if (count == kMaxChildren) return Fail(ReadStatus::Malformed);
-            Element e;
-            if (!ReadHeader(pos, end, e)) return false;
-            if (e.unknownSize) return Fail(ReadStatus::Malformed);
-            if (!visit(e)) return false;
-            pos = e.end;
-        }
-        return true;
+    // The header of a child walked with ForEachChild: only Segment and Cluster may have an
+    // unknown size, and neither is walked that way.
+    bool ReadChildHeader(std::uint64_t pos, std::uint64_t end, Element& e) {
+        return ReadHeader(pos, end, e) && (!e.unknownSize || Fail(ReadStatus::Malformed));
     }
 
     bool ReadUint(const Element& e, std::uint64_t& value) {
@@ -222,10 +190,8 @@ class MatroskaReader {
 
     // Reads a UTF-8 field, cut to kMaxTitleBytes.
     bool ReadText(const Element& e, Candidate& out) {
-        const std::size_t take =
-            static_cast<std::size_t>(e.Size() < kMaxTitleBytes ? e.Size() : kMaxTitleBytes);
-        std::string bytes(take, '\0');
-        if (!ReadBytes(e.data, &bytes[0], take)) return false;
+        std::string bytes;
+        if (!NestedReader::ReadText(e.data, e.Size(), bytes)) return false;
         out = TrimTrailingNuls(DecodeUtf8(bytes));
         return true;
     }
@@ -391,9 +357,6 @@ class MatroskaReader {
         return !isTitle || !haveValue || ReadText(value, title);
     }
 
-    ByteSource& src_;
-    ReadBudget budget_;
-    ReadStatus failure_ = ReadStatus::Malformed;  // why the last false return happened
     std::uint64_t ebmlEnd_ = 0;
     std::uint64_t segmentData_ = 0;
     std::uint64_t segmentEnd_ = 0;

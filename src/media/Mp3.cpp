@@ -347,87 +347,6 @@ std::u16string Id3v1Title(const unsigned char* tag, const AnsiDecoder& ansi) {
     return DecodeUndeclared(std::string_view(reinterpret_cast<const char*>(title), n), ansi);
 }
 
-TitleResult Result(ReadStatus status, std::u16string title = {}) {
-    TitleResult r;
-    r.status = status;
-    if (status != ReadStatus::NotThisFormat) r.format = kFormat;
-    if (status == ReadStatus::Found) r.title = std::move(title);
-    return r;
-}
-
-TitleResult ReadMp3TitleImpl(ByteSource& src, const AnsiDecoder& ansi) {
-    const ReadBudget budget(src);
-    const std::uint64_t size = src.Size();
-    ReadStatus failure = ReadStatus::NoTitle;
-    bool emptyTitleFrame = false;  // a title frame that held no text
-    std::uint64_t frontEnd = 0;    // end of the tag at the start of the file
-
-    Id3v2Header front;
-    StreamStatus s = ReadId3v2Header(src, 0, &front);
-    if (s == StreamStatus::IoError) return Result(ReadStatus::IoError);
-    if (s == StreamStatus::Ok) {
-        frontEnd = front.totalSize;
-        std::u16string title;
-        const ReadStatus r = Id3v2TitleReader(src, 0, front, budget).Read(&title);
-        if (r == ReadStatus::IoError) return Result(r);
-        if (r == ReadStatus::Found && !title.empty()) return Result(r, std::move(title));
-        if (r == ReadStatus::Found) emptyTitleFrame = true;
-        if (r == ReadStatus::Malformed) failure = r;
-    } else {
-        unsigned char sync[4];
-        s = ReadExact(src, 0, sync, sizeof sync);
-        if (s == StreamStatus::IoError) return Result(ReadStatus::IoError);
-        if (s != StreamStatus::Ok || !IsMpegFrameHeader(sync))
-            return Result(ReadStatus::NotThisFormat);
-    }
-
-    // An ID3v1 trailer, and an ID3v2 tag appended before it (or at the very end) with a footer.
-    unsigned char v1[kId3v1Size];
-    bool hasV1 = false;
-    if (size >= kId3v1Size && size - kId3v1Size >= frontEnd) {
-        s = ReadExact(src, size - kId3v1Size, v1, sizeof v1);
-        if (s == StreamStatus::IoError) return Result(ReadStatus::IoError);
-        hasV1 = s == StreamStatus::Ok && std::memcmp(v1, "TAG", 3) == 0;
-    }
-    const std::uint64_t tailEnd = size - (hasV1 ? kId3v1Size : 0);
-    if (tailEnd >= 10 && tailEnd - 10 >= frontEnd) {
-        unsigned char footer[10];
-        s = ReadExact(src, tailEnd - 10, footer, sizeof footer);
-        if (s == StreamStatus::IoError) return Result(ReadStatus::IoError);
-        if (s == StreamStatus::Ok && std::memcmp(footer, "3DI", 3) == 0 && IsSyncsafe(footer + 6)) {
-            const std::uint64_t body = LoadSyncsafe(footer + 6);
-            // The tag must lie wholly after the tag at the front.
-            if (tailEnd - 10 - frontEnd >= body + 10) {
-                const std::uint64_t start = tailEnd - 20 - body;
-                Id3v2Header tail;
-                s = ReadId3v2Header(src, start, &tail);
-                if (s == StreamStatus::IoError) return Result(ReadStatus::IoError);
-                if (s == StreamStatus::Ok && tail.bodySize == body) {
-                    std::u16string title;
-                    const ReadStatus r = Id3v2TitleReader(src, start, tail, budget).Read(&title);
-                    if (r == ReadStatus::IoError) return Result(r);
-                    if (r == ReadStatus::Found && !title.empty()) {
-                        return Result(r, std::move(title));
-                    }
-                    if (r == ReadStatus::Found) emptyTitleFrame = true;
-                    if (r == ReadStatus::Malformed) failure = r;
-                } else {
-                    failure = ReadStatus::Malformed;
-                }
-            } else {
-                failure = ReadStatus::Malformed;
-            }
-        }
-    }
-
-    if (hasV1) {
-        std::u16string title = Id3v1Title(v1, ansi);
-        if (!title.empty()) return Result(ReadStatus::Found, std::move(title));
-    }
-    if (emptyTitleFrame) return Result(ReadStatus::Found);
-    return Result(failure);
-}
-
 }  // namespace
 
 StreamStatus ReadId3v2Header(ByteSource& src, std::uint64_t offset, Id3v2Header* header) {
@@ -446,12 +365,77 @@ StreamStatus ReadId3v2Header(ByteSource& src, std::uint64_t offset, Id3v2Header*
 }
 
 TitleResult ReadMp3Title(ByteSource& src, const AnsiDecoder& ansi) {
-    try {
-        return ReadMp3TitleImpl(src, ansi);
-    } catch (...) {
-        // Only allocation or the ANSI decoder can throw; neither may leave the reader.
-        return Result(ReadStatus::Malformed);
+    const ReadBudget budget(src);
+    const std::uint64_t size = src.Size();
+    ReadStatus failure = ReadStatus::NoTitle;
+    bool emptyTitleFrame = false;  // a title frame that held no text
+    std::uint64_t frontEnd = 0;    // end of the tag at the start of the file
+
+    Id3v2Header front;
+    StreamStatus s = ReadId3v2Header(src, 0, &front);
+    if (s == StreamStatus::IoError) return ReaderResult(ReadStatus::IoError, kFormat);
+    if (s == StreamStatus::Ok) {
+        frontEnd = front.totalSize;
+        std::u16string title;
+        const ReadStatus r = Id3v2TitleReader(src, 0, front, budget).Read(&title);
+        if (r == ReadStatus::IoError) return ReaderResult(r, kFormat);
+        if (r == ReadStatus::Found && !title.empty())
+            return ReaderResult(r, kFormat, std::move(title));
+        if (r == ReadStatus::Found) emptyTitleFrame = true;
+        if (r == ReadStatus::Malformed) failure = r;
+    } else {
+        unsigned char sync[4];
+        s = ReadExact(src, 0, sync, sizeof sync);
+        if (s == StreamStatus::IoError) return ReaderResult(ReadStatus::IoError, kFormat);
+        if (s != StreamStatus::Ok || !IsMpegFrameHeader(sync))
+            return ReaderResult(ReadStatus::NotThisFormat, kFormat);
     }
+
+    // An ID3v1 trailer, and an ID3v2 tag appended before it (or at the very end) with a footer.
+    unsigned char v1[kId3v1Size];
+    bool hasV1 = false;
+    if (size >= kId3v1Size && size - kId3v1Size >= frontEnd) {
+        s = ReadExact(src, size - kId3v1Size, v1, sizeof v1);
+        if (s == StreamStatus::IoError) return ReaderResult(ReadStatus::IoError, kFormat);
+        hasV1 = s == StreamStatus::Ok && std::memcmp(v1, "TAG", 3) == 0;
+    }
+    const std::uint64_t tailEnd = size - (hasV1 ? kId3v1Size : 0);
+    if (tailEnd >= 10 && tailEnd - 10 >= frontEnd) {
+        unsigned char footer[10];
+        s = ReadExact(src, tailEnd - 10, footer, sizeof footer);
+        if (s == StreamStatus::IoError) return ReaderResult(ReadStatus::IoError, kFormat);
+        if (s == StreamStatus::Ok && std::memcmp(footer, "3DI", 3) == 0 && IsSyncsafe(footer + 6)) {
+            const std::uint64_t body = LoadSyncsafe(footer + 6);
+            // The tag must lie wholly after the tag at the front.
+            if (tailEnd - 10 - frontEnd >= body + 10) {
+                const std::uint64_t start = tailEnd - 20 - body;
+                Id3v2Header tail;
+                s = ReadId3v2Header(src, start, &tail);
+                if (s == StreamStatus::IoError) return ReaderResult(ReadStatus::IoError, kFormat);
+                if (s == StreamStatus::Ok && tail.bodySize == body) {
+                    std::u16string title;
+                    const ReadStatus r = Id3v2TitleReader(src, start, tail, budget).Read(&title);
+                    if (r == ReadStatus::IoError) return ReaderResult(r, kFormat);
+                    if (r == ReadStatus::Found && !title.empty()) {
+                        return ReaderResult(r, kFormat, std::move(title));
+                    }
+                    if (r == ReadStatus::Found) emptyTitleFrame = true;
+                    if (r == ReadStatus::Malformed) failure = r;
+                } else {
+                    failure = ReadStatus::Malformed;
+                }
+            } else {
+                failure = ReadStatus::Malformed;
+            }
+        }
+    }
+
+    if (hasV1) {
+        std::u16string title = Id3v1Title(v1, ansi);
+        if (!title.empty()) return ReaderResult(ReadStatus::Found, kFormat, std::move(title));
+    }
+    if (emptyTitleFrame) return ReaderResult(ReadStatus::Found, kFormat);
+    return ReaderResult(failure, kFormat);
 }
 
 }  // namespace qm::media

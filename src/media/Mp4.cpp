@@ -20,7 +20,7 @@
 
 #include "media/ByteStream.h"
 #include "media/Bytes.h"
-#include "media/ReadBudget.h"
+#include "media/NestedReader.h"
 #include "media/Readers.h"
 #include "media/Text.h"
 
@@ -59,7 +59,8 @@ constexpr std::uint32_t kFirstBoxTypes[] = {
 // Sibling boxes walked in one parent (the top level included); more make the file malformed.
 constexpr int kMaxBoxesPerParent = 4096;
 
-// The smallest box header: 32-bit size and type.
+// The smallest box header: 32-bit size and type. Fewer bytes left at the end of a parent are
+// padding (QuickTime ends some lists with a 32-bit zero), not a box.
 constexpr std::uint64_t kHeaderBytes = 8;
 
 // Data atom type indicators for text (the other types hold numbers and pictures).
@@ -111,39 +112,33 @@ struct Box {
 // A title field once found; it may hold an empty text.
 using Candidate = std::optional<std::u16string>;
 
-class Mp4Reader {
+class Mp4Reader : public NestedReader<Mp4Reader, Box, kHeaderBytes, kMaxBoxesPerParent> {
   public:
-    explicit Mp4Reader(ByteSource& src) : src_(src), budget_(src) {}
+    explicit Mp4Reader(ByteSource& src) : NestedReader(src) {}
 
     TitleResult Read() {
-        TitleResult result;
-        if (src_.Size() < kHeaderBytes) return result;
+        constexpr const char* kFormat = "mp4";
+        if (src_.Size() < kHeaderBytes) return ReaderResult(ReadStatus::NotThisFormat, "");
         unsigned char first[kHeaderBytes];
         const StreamStatus s = ReadExact(src_, 0, first, sizeof first);
-        if (s != StreamStatus::Ok) {
-            result.status = ToReadStatus(s);
-            return result;
-        }
-        if (!LooksLikeFirstBox(first)) return result;
-        result.format = "mp4";
-        result.status = Walk();
-        if (result.status != ReadStatus::Found) return result;
+        if (s != StreamStatus::Ok) return ReaderResult(ToReadStatus(s), "");
+        if (!LooksLikeFirstBox(first)) return ReaderResult(ReadStatus::NotThisFormat, "");
+        const ReadStatus walked = Walk();
+        if (walked != ReadStatus::Found) return ReaderResult(walked, kFormat);
         // The iTunes item is what the shell shows; the others stand in, in turn, when it is
         // missing or empty. A title field that is present but empty still counts as found.
         bool present = false;
         for (const Candidate* c : {&ilstTitle_, &qtTitle_, &keysTitle_, &assetTitle_}) {
             if (!*c) continue;
-            if (!(*c)->empty()) {
-                result.title = **c;
-                return result;
-            }
+            if (!(*c)->empty()) return ReaderResult(ReadStatus::Found, kFormat, **c);
             present = true;
         }
-        if (!present) result.status = ReadStatus::NoTitle;
-        return result;
+        return ReaderResult(present ? ReadStatus::Found : ReadStatus::NoTitle, kFormat);
     }
 
   private:
+    friend NestedReader;
+
     static bool LooksLikeFirstBox(const unsigned char* h) {
         const std::uint32_t size = LoadU32BE(h);
         if (size != 0 && size != 1 && size < kHeaderBytes) return false;
@@ -157,40 +152,20 @@ class Mp4Reader {
     // Walks the top level up to the first moov and reads it. Found means "walked without
     // fault"; whether a title turned up is decided by the caller.
     ReadStatus Walk() {
-        const std::uint64_t end = src_.Size();
-        std::uint64_t pos = 0;
-        for (int count = 0; end - pos >= kHeaderBytes; ++count) {
-            if (count == kMaxBoxesPerParent) return ReadStatus::Malformed;
-            Box box;
-            if (!ReadHeader(pos, end, box)) return failure_;
-            if (box.type == kMoov) return ReadMoov(box) ? ReadStatus::Found : failure_;
-            pos = box.end;
-        }
-        return ReadStatus::NoTitle;
-    }
-
-    bool Fail(ReadStatus status) {
-        failure_ = status;
-        return false;
-    }
-
-    bool ReadBytes(std::uint64_t offset, void* dst, std::size_t n) {
-        const StreamStatus s = ReadExact(src_, offset, dst, n);
-        return s == StreamStatus::Ok || Fail(ToReadStatus(s));
-    }
-
-    // Reads a text field, cut to kMaxTitleBytes.
-    bool ReadText(std::uint64_t offset, std::uint64_t length, std::string& out) {
-        const std::size_t take =
-            static_cast<std::size_t>(length < kMaxTitleBytes ? length : kMaxTitleBytes);
-        out.resize(take);
-        return ReadBytes(offset, &out[0], take);
+        bool moovRead = false;
+        const bool walkedAll = ForEachChild(0, src_.Size(), [this, &moovRead](const Box& box) {
+            if (box.type != kMoov) return true;
+            moovRead = ReadMoov(box);
+            return false;  // the first moov ends the walk
+        });
+        if (walkedAll) return ReadStatus::NoTitle;
+        return moovRead ? ReadStatus::Found : failure_;
     }
 
     // Reads the header of the box at pos inside a parent that ends at end. A size of 1 means a
     // 64-bit size follows the type; a size of 0 means the box runs to the end of its parent.
-    bool ReadHeader(std::uint64_t pos, std::uint64_t end, Box& box) {
-        if (budget_.Exhausted()) return Fail(ReadStatus::Malformed);
+    bool ReadChildHeader(std::uint64_t pos, std::uint64_t end, Box& box) {
+        if (!WithinBudget()) return false;
         if (end - pos < kHeaderBytes) return Fail(ReadStatus::Malformed);
         unsigned char h[16];
         if (!ReadBytes(pos, h, kHeaderBytes)) return false;
@@ -208,20 +183,6 @@ class Mp4Reader {
         box.type = LoadU32BE(h + 4);
         box.payload = pos + headerSize;
         box.end = pos + size;
-        return true;
-    }
-
-    // Calls visit(child) for each box in [begin, end). Fewer than 8 bytes left at the end are
-    // padding (QuickTime ends some lists with a 32-bit zero), not a box.
-    template <typename Visit>
-    bool ForEachChild(std::uint64_t begin, std::uint64_t end, Visit visit) {
-        std::uint64_t pos = begin;
-        for (int count = 0; end - pos >= kHeaderBytes; ++count) {
-            if (count == kMaxBoxesPerParent) return Fail(ReadStatus::Malformed);
-            Box box;
-            if (!ReadHeader(pos, end, box) || !visit(box)) return false;
-            pos = box.end;
-        }
         return true;
     }
 
@@ -304,7 +265,7 @@ class Mp4Reader {
         const std::uint32_t count = LoadU32BE(head + 4);
         std::uint64_t pos = keys.payload + 8;
         for (std::uint32_t i = 0; i < count; ++i) {
-            if (budget_.Exhausted()) return Fail(ReadStatus::Malformed);
+            if (!WithinBudget()) return false;
             if (keys.end - pos < kHeaderBytes) return Fail(ReadStatus::Malformed);
             unsigned char entry[kHeaderBytes + kLongestTitleKey];
             if (!ReadBytes(pos, entry, kHeaderBytes)) return false;
@@ -387,9 +348,6 @@ class Mp4Reader {
         return true;
     }
 
-    ByteSource& src_;
-    ReadBudget budget_;
-    ReadStatus failure_ = ReadStatus::Malformed;  // why the last false return happened
     Candidate ilstTitle_;
     Candidate qtTitle_;
     Candidate keysTitle_;

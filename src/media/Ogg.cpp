@@ -180,41 +180,35 @@ Codec IdentifyCodec(const unsigned char* p, std::size_t n) {
     return Codec::None;
 }
 
+// Consumes the n bytes of a comment packet's magic; Malformed when they are not `magic`.
+ReadStatus ExpectMagic(PacketStream& packet, const char* magic, std::size_t n) {
+    unsigned char m[8];
+    const StreamStatus s = packet.Read(m, n);
+    if (s != StreamStatus::Ok) return ToReadStatus(s);
+    return std::memcmp(m, magic, n) == 0 ? ReadStatus::Found : ReadStatus::Malformed;
+}
+
 // Checks and consumes what precedes the comment list in the comment packet.
 ReadStatus SkipCommentMagic(PacketStream& packet, Codec codec) {
-    unsigned char m[8];
-    StreamStatus s;
     switch (codec) {
         case Codec::Vorbis:
-            s = packet.Read(m, 7);
-            if (s != StreamStatus::Ok) return ToReadStatus(s);
-            return std::memcmp(m, "\x03vorbis", 7) == 0 ? ReadStatus::Found : ReadStatus::Malformed;
+            return ExpectMagic(packet, "\x03vorbis", 7);
         case Codec::Theora:
             // The comment list follows without Vorbis's closing framing bit, which is not read.
-            s = packet.Read(m, 7);
-            if (s != StreamStatus::Ok) return ToReadStatus(s);
-            return std::memcmp(m, "\x81theora", 7) == 0 ? ReadStatus::Found : ReadStatus::Malformed;
+            return ExpectMagic(packet, "\x81theora", 7);
         case Codec::Opus:
-            s = packet.Read(m, 8);
-            if (s != StreamStatus::Ok) return ToReadStatus(s);
-            return std::memcmp(m, "OpusTags", 8) == 0 ? ReadStatus::Found : ReadStatus::Malformed;
-        case Codec::Flac:
+            return ExpectMagic(packet, "OpusTags", 8);
+        case Codec::Flac: {
             // A FLAC metadata block header; the mapping puts VORBIS_COMMENT first.
-            s = packet.Read(m, 4);
+            unsigned char h[4];
+            const StreamStatus s = packet.Read(h, sizeof h);
             if (s != StreamStatus::Ok) return ToReadStatus(s);
-            return (m[0] & 0x7F) == 4 ? ReadStatus::Found : ReadStatus::NoTitle;
+            return (h[0] & 0x7F) == 4 ? ReadStatus::Found : ReadStatus::NoTitle;
+        }
         case Codec::None:
             break;
     }
     return ReadStatus::NoTitle;
-}
-
-TitleResult Result(ReadStatus status, std::u16string title = {}) {
-    TitleResult r;
-    r.status = status;
-    if (status != ReadStatus::NotThisFormat) r.format = kFormat;
-    if (status == ReadStatus::Found) r.title = std::move(title);
-    return r;
 }
 
 // Reads the comment header of the stream whose first page is bos.
@@ -228,12 +222,14 @@ ReadStatus ReadStreamTitle(ByteSource& src, const Page& bos, Codec codec, const 
     return FindVorbisCommentTitle(packet, budget, title);
 }
 
-TitleResult ReadOggTitleImpl(ByteSource& src) {
+}  // namespace
+
+TitleResult ReadOggTitle(ByteSource& src, const AnsiDecoder& /*ansi*/) {
     const ReadBudget budget(src);
     Page page;
     StreamStatus s = ReadPage(src, 0, &page);
-    if (s == StreamStatus::IoError) return Result(ReadStatus::IoError);
-    if (s != StreamStatus::Ok) return Result(ReadStatus::NotThisFormat);
+    if (s == StreamStatus::IoError) return ReaderResult(ReadStatus::IoError, kFormat);
+    if (s != StreamStatus::Ok) return ReaderResult(ReadStatus::NotThisFormat, kFormat);
 
     // The first pages of a physical stream are the first pages of its logical streams, each
     // holding just the stream's identification packet. Every page visited, the comment
@@ -246,35 +242,25 @@ TitleResult ReadOggTitleImpl(ByteSource& src) {
             page.segments > 0 && page.lacing[0] < sizeof id ? page.lacing[0] : sizeof id;
         if (page.bodySize >= idSize) {
             s = ReadExact(src, page.bodyOffset, id, idSize);
-            if (s != StreamStatus::Ok) return Result(ToReadStatus(s));
+            if (s != StreamStatus::Ok) return ReaderResult(ToReadStatus(s), kFormat);
             const Codec codec = IdentifyCodec(id, idSize);
             if (codec != Codec::None) {
                 std::u16string title;
                 const ReadStatus r = ReadStreamTitle(src, page, codec, budget, &pagesSeen, &title);
-                if (r == ReadStatus::IoError) return Result(r);
-                if (r == ReadStatus::Found && !title.empty()) return Result(r, std::move(title));
+                if (r == ReadStatus::IoError) return ReaderResult(r, kFormat);
+                if (r == ReadStatus::Found && !title.empty())
+                    return ReaderResult(r, kFormat, std::move(title));
                 // An empty TITLE beats none; a broken stream makes the file malformed unless
                 // another stream has a title.
                 if (r == ReadStatus::Found || outcome == ReadStatus::NoTitle) outcome = r;
             }
         }
-        if (++pagesSeen > kMaxPages) return Result(ReadStatus::Malformed);
+        if (++pagesSeen > kMaxPages) return ReaderResult(ReadStatus::Malformed, kFormat);
         s = ReadPage(src, page.next, &page);
-        if (s == StreamStatus::IoError) return Result(ReadStatus::IoError);
+        if (s == StreamStatus::IoError) return ReaderResult(ReadStatus::IoError, kFormat);
         if (s != StreamStatus::Ok) break;
     }
-    return Result(outcome);
-}
-
-}  // namespace
-
-TitleResult ReadOggTitle(ByteSource& src, const AnsiDecoder& /*ansi*/) {
-    try {
-        return ReadOggTitleImpl(src);
-    } catch (...) {
-        // Only allocation can throw here; it must not leave the reader.
-        return Result(ReadStatus::Malformed);
-    }
+    return ReaderResult(outcome, kFormat);
 }
 
 }  // namespace qm::media

@@ -176,58 +176,38 @@ class RiffWalker {
     std::u16string title_;
 };
 
-TitleResult ReadRiffTitleImpl(ByteSource& src, const AnsiDecoder& ansi) {
-    TitleResult result;
+}  // namespace
+
+TitleResult ReadRiffTitle(ByteSource& src, const AnsiDecoder& ansi) {
     unsigned char h[12];
-    StreamStatus s = ReadExact(src, 0, h, sizeof h);
-    if (s == StreamStatus::IoError) result.status = ReadStatus::IoError;
-    if (s != StreamStatus::Ok) return result;
+    const StreamStatus s = ReadExact(src, 0, h, sizeof h);
+    if (s == StreamStatus::IoError) return ReaderResult(ReadStatus::IoError, "");
+    if (s != StreamStatus::Ok) return ReaderResult(ReadStatus::NotThisFormat, "");
     const bool rf64 = IdIs(h, "RF64") || IdIs(h, "BW64");
-    if (!IdIs(h, "RIFF") && !rf64) return result;
+    if (!IdIs(h, "RIFF") && !rf64) return ReaderResult(ReadStatus::NotThisFormat, "");
+    const char* format = nullptr;
     if (IdIs(h + 8, "AVI ") && !rf64) {
-        result.format = "avi";
+        format = "avi";
     } else if (IdIs(h + 8, "WAVE")) {
-        result.format = "wav";
+        format = "wav";
     } else {
-        return result;
+        return ReaderResult(ReadStatus::NotThisFormat, "");
     }
 
     RiffWalker walker(src, ansi);
     const std::uint64_t fileSize = src.Size();
     std::uint64_t riffSize = LoadU32LE(h + 4);
-    std::uint64_t begin = 12;
     if (rf64) {
         const ReadStatus r = walker.ReadDs64(12, &riffSize);
-        if (r != ReadStatus::Found) {
-            result.status = r;
-            return result;
-        }
+        if (r != ReadStatus::Found) return ReaderResult(r, format);
     } else if (riffSize == 0 || riffSize == kUnknownSize32) {
         riffSize = fileSize - 8;  // left unfinished by a writer that could not seek back
     }
-    if (riffSize < 4) {
-        result.status = ReadStatus::Malformed;
-        return result;
-    }
+    if (riffSize < 4) return ReaderResult(ReadStatus::Malformed, format);
     // A form longer than the file is read as far as the file goes.
     const std::uint64_t end = riffSize > fileSize - 8 ? fileSize : 8 + riffSize;
-    result.status = walker.Walk(begin, end, 0, false);
-    if (result.status == ReadStatus::Found) result.title = walker.TakeTitle();
-    return result;
-}
-
-}  // namespace
-
-TitleResult ReadRiffTitle(ByteSource& src, const AnsiDecoder& ansi) {
-    try {
-        return ReadRiffTitleImpl(src, ansi);
-    } catch (...) {
-        // Only allocation or the ANSI decoder can throw; neither may leave the reader.
-        TitleResult r;
-        r.status = ReadStatus::Malformed;
-        r.format = "riff";
-        return r;
-    }
+    const ReadStatus r = walker.Walk(12, end, 0, false);
+    return ReaderResult(r, format, walker.TakeTitle());
 }
 
 }  // namespace qm::media

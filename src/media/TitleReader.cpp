@@ -44,20 +44,16 @@ std::u16string DecodeCp1252(std::string_view bytes) {
 }
 
 TitleResult ReadTitleDetailed(ByteSource& src, const AnsiDecoder& ansi) {
-    // The readers report failure through their status and never throw on their own; the only
-    // exceptions that can arise are from the allocator or from a caller's ANSI decoder. Neither
-    // may escape: to the program every failure means "no title".
+    // The readers report every fault of the file or the medium through their status; the only
+    // exceptions that can arise are from the allocator or from a caller's ANSI decoder. This is
+    // the one place they are caught: to the program every failure means "no title".
     try {
         for (const ReaderFn read : kReaders) {
             TitleResult result = read(src, ansi);
-            if (result.status == ReadStatus::NotThisFormat) continue;
-            if (result.status != ReadStatus::Found) result.title.clear();
-            return result;
+            if (result.status != ReadStatus::NotThisFormat) return result;
         }
     } catch (...) {
-        TitleResult failed;
-        failed.status = ReadStatus::Malformed;
-        return failed;
+        return ReaderResult(ReadStatus::Malformed, "");
     }
     return TitleResult{};
 }
