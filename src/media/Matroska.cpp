@@ -70,9 +70,6 @@ struct Element {
     std::uint64_t Size() const { return end - data; }
 };
 
-// A title field once found; it may hold an empty text.
-using Candidate = std::optional<std::u16string>;
-
 struct SeekTarget {
     std::uint32_t id;
     std::uint64_t pos;

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "media/ByteSource.h"
@@ -15,6 +16,9 @@
 #include "media/TitleReader.h"
 
 namespace qm::media {
+
+// A title field once found; it may hold an empty text.
+using Candidate = std::optional<std::u16string>;
 
 // Child: the header record the derived reader fills (it has an `end`, the offset just past the
 // child). kMinHeaderBytes: fewer bytes than this left in a parent are padding, not a child.

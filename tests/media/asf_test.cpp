@@ -45,99 +45,78 @@ Bytes Asf(std::string_view objects, std::uint64_t declaredHeader = 0) {
 
 const Bytes kFileProperties = Object(kFilePropertiesGuid, Bytes(80, '\0'));
 
-Bytes Utf16(std::u16string_view s) {
-    return Utf16LE(s);
-}
-
-struct AsfCase {
-    const char* name;
-    Bytes file;
-    ReadStatus status;
-    std::u16string title;
-};
-
-std::ostream& operator<<(std::ostream& os, const AsfCase& c) {
-    return os << c.name;
-}
-
-class AsfLayoutTest : public testing::TestWithParam<AsfCase> {};
+class AsfLayoutTest : public ReaderTest {};
 
 TEST_P(AsfLayoutTest, ReadsTheContentDescriptionTitle) {
-    const AsfCase& c = GetParam();
-    const TitleResult r = tu::Run(ReadAsfTitle, c.file);
-    EXPECT_EQ(r.status, c.status);
-    EXPECT_EQ(r.title, c.title);
+    ExpectCase(ReadAsfTitle, GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, AsfLayoutTest,
-    testing::Values(AsfCase{"Title",
-                            Asf(Cat({kFileProperties,
-                                     ContentDescription(Utf16(u"Clip\0"sv), Utf16(u"Me\0"sv))})),
-                            ReadStatus::Found, u"Clip"},
-                    AsfCase{"Japanese", Asf(ContentDescription(Utf16(u"日本語のタイトル\0"sv))),
-                            ReadStatus::Found, u"日本語のタイトル"},
-                    AsfCase{"WithoutTrailingNul", Asf(ContentDescription(Utf16(u"Bare"))),
-                            ReadStatus::Found, u"Bare"},
-                    AsfCase{"OddLengthDropsLastByte",
-                            Asf(ContentDescription(Bytes("T\0i\0x", 5), Utf16(u"A"))),
-                            ReadStatus::Found, u"Ti"},
-                    AsfCase{"EmptyTitle", Asf(ContentDescription("", Utf16(u"Author\0"sv))),
-                            ReadStatus::Found, u""},
-                    AsfCase{"NoContentDescription", Asf(kFileProperties), ReadStatus::NoTitle, u""},
-                    AsfCase{"EmptyHeader", Asf(""), ReadStatus::NoTitle, u""},
-                    AsfCase{"NotAsf", Bytes(40, '\x30'), ReadStatus::NotThisFormat, u""},
-                    AsfCase{"Empty", Bytes(), ReadStatus::NotThisFormat, u""}),
-    [](const testing::TestParamInfo<AsfCase>& info) { return info.param.name; });
+    testing::Values(
+        ReaderCase{"Title",
+                   Asf(Cat({kFileProperties,
+                            ContentDescription(Utf16LE(u"Clip\0"sv), Utf16LE(u"Me\0"sv))})),
+                   ReadStatus::Found, u"Clip"},
+        ReaderCase{"Japanese", Asf(ContentDescription(Utf16LE(u"日本語のタイトル\0"sv))),
+                   ReadStatus::Found, u"日本語のタイトル"},
+        ReaderCase{"WithoutTrailingNul", Asf(ContentDescription(Utf16LE(u"Bare"))),
+                   ReadStatus::Found, u"Bare"},
+        ReaderCase{"OddLengthDropsLastByte",
+                   Asf(ContentDescription(Bytes("T\0i\0x", 5), Utf16LE(u"A"))), ReadStatus::Found,
+                   u"Ti"},
+        ReaderCase{"EmptyTitle", Asf(ContentDescription("", Utf16LE(u"Author\0"sv))),
+                   ReadStatus::Found, u""},
+        ReaderCase{"NoContentDescription", Asf(kFileProperties), ReadStatus::NoTitle, u""},
+        ReaderCase{"EmptyHeader", Asf(""), ReadStatus::NoTitle, u""},
+        ReaderCase{"NotAsf", Bytes(40, '\x30'), ReadStatus::NotThisFormat, u""},
+        ReaderCase{"Empty", Bytes(), ReadStatus::NotThisFormat, u""}),
+    CaseName);
 
 INSTANTIATE_TEST_SUITE_P(
     Malformed, AsfLayoutTest,
     testing::Values(
-        AsfCase{"TitleLongerThanObject", Asf(ContentDescription(Utf16(u"abc"), "", 200)),
-                ReadStatus::Malformed, u""},
-        AsfCase{"ObjectSmallerThanItsHeader", Asf(Object(kFilePropertiesGuid, "", 10)),
-                ReadStatus::Malformed, u""},
-        AsfCase{"ObjectPastHeader",
-                Asf(Cat({Object(kFilePropertiesGuid, "", 500), ContentDescription("T\0", "")})),
-                ReadStatus::Malformed, u""},
-        AsfCase{"ObjectSizeOverflows",
-                Asf(Cat({Object(kFilePropertiesGuid, "", ~std::uint64_t{0}),
-                         ContentDescription("T\0", "")})),
-                ReadStatus::Malformed, u""},
-        AsfCase{"DescriptionTooShortForLengths",
-                Asf(Object(kContentDescriptionGuid, Bytes(6, '\0'))), ReadStatus::Malformed, u""},
-        AsfCase{"HeaderLargerThanFile", Asf(ContentDescription(Utf16(u"T")), 1 << 20),
-                ReadStatus::Malformed, u""},
-        AsfCase{"HeaderSmallerThanItself", Asf(ContentDescription(Utf16(u"T")), 12),
-                ReadStatus::Malformed, u""},
-        AsfCase{"OnlyTheGuid", kHeaderGuid, ReadStatus::Malformed, u""},
-        AsfCase{"TooManyObjects",
-                [] {
-                    Bytes objects;
-                    for (int i = 0; i < 2000; ++i)
-                        objects += Object(kFilePropertiesGuid, "");
-                    return Asf(Cat({objects, ContentDescription(Utf16(u"T"))}));
-                }(),
-                ReadStatus::Malformed, u""}),
-    [](const testing::TestParamInfo<AsfCase>& info) { return info.param.name; });
+        ReaderCase{"TitleLongerThanObject", Asf(ContentDescription(Utf16LE(u"abc"), "", 200)),
+                   ReadStatus::Malformed, u""},
+        ReaderCase{"ObjectSmallerThanItsHeader", Asf(Object(kFilePropertiesGuid, "", 10)),
+                   ReadStatus::Malformed, u""},
+        ReaderCase{"ObjectPastHeader",
+                   Asf(Cat({Object(kFilePropertiesGuid, "", 500), ContentDescription("T\0", "")})),
+                   ReadStatus::Malformed, u""},
+        ReaderCase{"ObjectSizeOverflows",
+                   Asf(Cat({Object(kFilePropertiesGuid, "", ~std::uint64_t{0}),
+                            ContentDescription("T\0", "")})),
+                   ReadStatus::Malformed, u""},
+        ReaderCase{"DescriptionTooShortForLengths",
+                   Asf(Object(kContentDescriptionGuid, Bytes(6, '\0'))), ReadStatus::Malformed,
+                   u""},
+        ReaderCase{"HeaderLargerThanFile", Asf(ContentDescription(Utf16LE(u"T")), 1 << 20),
+                   ReadStatus::Malformed, u""},
+        ReaderCase{"HeaderSmallerThanItself", Asf(ContentDescription(Utf16LE(u"T")), 12),
+                   ReadStatus::Malformed, u""},
+        ReaderCase{"OnlyTheGuid", kHeaderGuid, ReadStatus::Malformed, u""},
+        ReaderCase{"TooManyObjects",
+                   [] {
+                       Bytes objects;
+                       for (int i = 0; i < 2000; ++i)
+                           objects += Object(kFilePropertiesGuid, "");
+                       return Asf(Cat({objects, ContentDescription(Utf16LE(u"T"))}));
+                   }(),
+                   ReadStatus::Malformed, u""}),
+    CaseName);
 
 TEST(AsfReader, MediumFailureIsIoError) {
-    const Bytes file = Asf(Cat({kFileProperties, ContentDescription(Utf16(u"Clip"))}));
-    FailingSource src(file, 150);
-    EXPECT_EQ(ReadAsfTitle(src, DecodeCp1252).status, ReadStatus::IoError);
+    const Bytes file = Asf(Cat({kFileProperties, ContentDescription(Utf16LE(u"Clip"))}));
+    ExpectIoErrorFrom(ReadAsfTitle, file, 150);
 }
 
 TEST(AsfReader, EveryPrefixReadsSafely) {
     const std::vector<std::pair<std::string, Bytes>> samples = {
         {"title",
-         Asf(Cat({kFileProperties, ContentDescription(Utf16(u"Title\0"sv), Utf16(u"A"))}))},
+         Asf(Cat({kFileProperties, ContentDescription(Utf16LE(u"Title\0"sv), Utf16LE(u"A"))}))},
         {"odd", Asf(ContentDescription(Bytes("T\0i\0t\0l\0e\0!", 11)))},
     };
-    WriteSeedsIfAsked("asf", samples);
-    for (const auto& [name, file] : samples) {
-        SCOPED_TRACE(name);
-        ExpectTruncationsSafe(ReadAsfTitle, file, u"Title");
-    }
+    ExpectSamplesTruncateSafely(ReadAsfTitle, "asf", samples, u"Title");
 }
 
 }  // namespace

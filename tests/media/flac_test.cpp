@@ -1,17 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 #include <vector>
 
-#include "media/Readers.h"
-#include "media/Text.h"
 #include "media/TestUtil.h"
 
-namespace qm::media {
+namespace qm::media::test {
 namespace {
 
-using namespace testing_util;
 using namespace std::string_literals;
 
 // A Vorbis comment list: vendor string, then the fields.
@@ -43,56 +39,40 @@ std::string Id3Prefix(bool footer) {
 }
 
 TitleResult Read(const std::string& file) {
-    return Run(ReadFlacTitle, file);
+    return RunReader(ReadFlacTitle, file);
 }
 
-struct FlacCase {
-    const char* name;
-    std::string file;
-    ReadStatus status;
-    std::u16string title;
-};
-
-void PrintTo(const FlacCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class FlacTest : public testing::TestWithParam<FlacCase> {};
+class FlacTest : public ReaderTest {};
 
 TEST_P(FlacTest, ReadsTitle) {
-    const FlacCase& c = GetParam();
-    test::WriteSeedsIfAsked("flac", {{c.name, c.file}});
-    const TitleResult r = Read(c.file);
-    EXPECT_EQ(r.status, c.status);
-    EXPECT_EQ(EncodeUtf8(r.title), EncodeUtf8(c.title));
-    ExpectTruncationsSafe(ReadFlacTitle, c.file, c.title);
+    ExpectCaseAndTruncations(ReadFlacTitle, "flac", GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Files, FlacTest,
     testing::Values(
-        FlacCase{"Title", Flac({"ARTIST=a", "TITLE=Song"}), ReadStatus::Found, u"Song"},
-        FlacCase{"KeyInAnyCase", Flac({"title=lower"}), ReadStatus::Found, u"lower"},
-        FlacCase{"MixedCaseKey", Flac({"TiTlE=mixed"}), ReadStatus::Found, u"mixed"},
-        FlacCase{"FirstTitleWins", Flac({"TITLE=one", "TITLE=two"}), ReadStatus::Found, u"one"},
-        FlacCase{"Utf8Value", Flac({"TITLE=\xE6\x97\xA5\xE6\x9C\xAC"}), ReadStatus::Found,
-                 u"\u65E5\u672C"},
-        FlacCase{"EmptyValue", Flac({"TITLE="}), ReadStatus::Found, u""},
-        FlacCase{"SimilarKeysAreNotTitle", Flac({"TITLEX=x", "SUBTITLE=y", "TITL", ""}),
-                 ReadStatus::NoTitle, u""},
-        FlacCase{"NoComments", Flac({}), ReadStatus::NoTitle, u""},
-        FlacCase{"NoCommentBlock", "fLaC" + Block(0, std::string(34, '\0'), true),
-                 ReadStatus::NoTitle, u""},
-        FlacCase{"Id3Prefix", Id3Prefix(false) + Flac({"TITLE=Behind ID3"}), ReadStatus::Found,
-                 u"Behind ID3"},
-        FlacCase{"Id3PrefixWithFooter", Id3Prefix(true) + Flac({"TITLE=Behind ID3"}),
-                 ReadStatus::Found, u"Behind ID3"},
-        FlacCase{"InvalidBlockType", "fLaC" + Block(127, "") + Block(4, Comments({"TITLE=x"})),
-                 ReadStatus::Malformed, u""},
-        FlacCase{"Mp3WithId3", Id3Prefix(false) + "\xFF\xFB\x90\x64"s, ReadStatus::NotThisFormat,
-                 u""},
-        FlacCase{"NotFlac", "fLaX" + kStreamInfo, ReadStatus::NotThisFormat, u""}),
-    [](const testing::TestParamInfo<FlacCase>& info) { return std::string(info.param.name); });
+        ReaderCase{"Title", Flac({"ARTIST=a", "TITLE=Song"}), ReadStatus::Found, u"Song"},
+        ReaderCase{"KeyInAnyCase", Flac({"title=lower"}), ReadStatus::Found, u"lower"},
+        ReaderCase{"MixedCaseKey", Flac({"TiTlE=mixed"}), ReadStatus::Found, u"mixed"},
+        ReaderCase{"FirstTitleWins", Flac({"TITLE=one", "TITLE=two"}), ReadStatus::Found, u"one"},
+        ReaderCase{"Utf8Value", Flac({"TITLE=\xE6\x97\xA5\xE6\x9C\xAC"}), ReadStatus::Found,
+                   u"\u65E5\u672C"},
+        ReaderCase{"EmptyValue", Flac({"TITLE="}), ReadStatus::Found, u""},
+        ReaderCase{"SimilarKeysAreNotTitle", Flac({"TITLEX=x", "SUBTITLE=y", "TITL", ""}),
+                   ReadStatus::NoTitle, u""},
+        ReaderCase{"NoComments", Flac({}), ReadStatus::NoTitle, u""},
+        ReaderCase{"NoCommentBlock", "fLaC" + Block(0, std::string(34, '\0'), true),
+                   ReadStatus::NoTitle, u""},
+        ReaderCase{"Id3Prefix", Id3Prefix(false) + Flac({"TITLE=Behind ID3"}), ReadStatus::Found,
+                   u"Behind ID3"},
+        ReaderCase{"Id3PrefixWithFooter", Id3Prefix(true) + Flac({"TITLE=Behind ID3"}),
+                   ReadStatus::Found, u"Behind ID3"},
+        ReaderCase{"InvalidBlockType", "fLaC" + Block(127, "") + Block(4, Comments({"TITLE=x"})),
+                   ReadStatus::Malformed, u""},
+        ReaderCase{"Mp3WithId3", Id3Prefix(false) + "\xFF\xFB\x90\x64"s, ReadStatus::NotThisFormat,
+                   u""},
+        ReaderCase{"NotFlac", "fLaX" + kStreamInfo, ReadStatus::NotThisFormat, u""}),
+    CaseName);
 
 TEST(FlacReader, PicturesAndLongFieldsAreNotRead) {
     const std::string file =
@@ -130,9 +110,8 @@ TEST(FlacReader, BlockChainWithoutLastFlagIsCapped) {
 
 TEST(FlacReader, FailingSourceIsIoError) {
     const std::string file = Flac({"TITLE=x"});
-    FailingSource src(file, 60);
-    EXPECT_EQ(ReadFlacTitle(src, MarkingAnsi).status, ReadStatus::IoError);
+    ExpectIoErrorFrom(ReadFlacTitle, file, 60);
 }
 
 }  // namespace
-}  // namespace qm::media
+}  // namespace qm::media::test

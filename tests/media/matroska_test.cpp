@@ -11,24 +11,10 @@ namespace {
 
 using namespace ebml;
 
-struct MkvCase {
-    const char* name;
-    Bytes file;
-    ReadStatus status;
-    std::u16string title;
-};
-
-std::ostream& operator<<(std::ostream& os, const MkvCase& c) {
-    return os << c.name;
-}
-
-class MatroskaLayoutTest : public testing::TestWithParam<MkvCase> {};
+class MatroskaLayoutTest : public ReaderTest {};
 
 TEST_P(MatroskaLayoutTest, ReadsTheShellTitle) {
-    const MkvCase& c = GetParam();
-    const TitleResult r = tu::Run(ReadMatroskaTitle, c.file);
-    EXPECT_EQ(r.status, c.status);
-    EXPECT_EQ(r.title, c.title);
+    ExpectCase(ReadMatroskaTitle, GetParam());
 }
 
 Bytes Plain(std::vector<Child> children) {
@@ -50,85 +36,85 @@ const Child kClusters{kCluster, Cat({Cluster(200), Cluster(300)})};
 INSTANTIATE_TEST_SUITE_P(
     Layouts, MatroskaLayoutTest,
     testing::Values(
-        MkvCase{"InfoTitle", Plain({kInfoChild, kTracksChild, kClusters}), ReadStatus::Found,
+        ReaderCase{"InfoTitle", Plain({kInfoChild, kTracksChild, kClusters}), ReadStatus::Found,
                 u"Info title"},
-        MkvCase{"WebmInfoTitle",
+        ReaderCase{"WebmInfoTitle",
                 File(SegmentPayload({kInfoChild, kTracksChild, kClusters}, {}), "webm"),
                 ReadStatus::Found, u"Info title"},
-        MkvCase{"JapaneseInfoTitle", Plain({{kInfo, Info("日本語のタイトル")}}),
+        ReaderCase{"JapaneseInfoTitle", Plain({{kInfo, Info("日本語のタイトル")}}),
                 ReadStatus::Found, u"日本語のタイトル"},
-        MkvCase{"SegmentTagWinsOverInfo",
+        ReaderCase{"SegmentTagWinsOverInfo",
                 Plain({kInfoChild, kTracksChild, {kTags, SegmentTitleTag("Tag title")}, kClusters}),
                 ReadStatus::Found, u"Tag title"},
-        MkvCase{"TagsAfterClustersThroughSeekHead",
+        ReaderCase{"TagsAfterClustersThroughSeekHead",
                 Seeking({kInfoChild, kTracksChild, kClusters, {kTags, SegmentTitleTag("Late")}}),
                 ReadStatus::Found, u"Late"},
-        MkvCase{"TagsAfterClustersWithoutSeekHead",
+        ReaderCase{"TagsAfterClustersWithoutSeekHead",
                 Plain({kInfoChild, kTracksChild, kClusters, {kTags, SegmentTitleTag("Late")}}),
                 ReadStatus::Found, u"Info title"},
-        MkvCase{"InfoAfterClustersThroughSeekHead",
+        ReaderCase{"InfoAfterClustersThroughSeekHead",
                 Seeking({kTracksChild, kClusters, kInfoChild}), ReadStatus::Found,
                 u"Info title"},
-        MkvCase{"TrackTagIgnored",
+        ReaderCase{"TrackTagIgnored",
                 Plain({kInfoChild, {kTags, TagWith(Uint(kTagTrackUid, 0x1234), "Track")}}),
                 ReadStatus::Found, u"Info title"},
-        MkvCase{"ChapterTagIgnored",
+        ReaderCase{"ChapterTagIgnored",
                 Plain({kInfoChild, {kTags, TagWith(Uint(kTagChapterUid, 7), "Chapter")}}),
                 ReadStatus::Found, u"Info title"},
-        MkvCase{"ZeroUidMeansWholeSegment",
+        ReaderCase{"ZeroUidMeansWholeSegment",
                 Plain({kInfoChild, {kTags, TagWith(Uint(kTagTrackUid, 0), "Zero")}}),
                 ReadStatus::Found, u"Zero"},
-        MkvCase{"TargetTypeFiftyIsSegment",
+        ReaderCase{"TargetTypeFiftyIsSegment",
                 Plain({kInfoChild, {kTags, TagWith(Uint(kTargetTypeValue, 50), "Fifty")}}),
                 ReadStatus::Found, u"Fifty"},
-        MkvCase{"TargetTypeThirtyIgnored",
+        ReaderCase{"TargetTypeThirtyIgnored",
                 Plain({kInfoChild, {kTags, TagWith(Uint(kTargetTypeValue, 30), "Thirty")}}),
                 ReadStatus::Found, u"Info title"},
-        MkvCase{"TrackTagBeforeSegmentTag",
+        ReaderCase{"TrackTagBeforeSegmentTag",
                 Plain({kInfoChild,
                        {kTags, Tags(Cat({Tag(Uint(kTagTrackUid, 9), SimpleTag("TITLE", "Track")),
                                          Tag("", SimpleTag("TITLE", "Segment"))}))}}),
                 ReadStatus::Found, u"Segment"},
-        MkvCase{"TargetsAfterSimpleTag",
+        ReaderCase{"TargetsAfterSimpleTag",
                 Plain({kInfoChild, {kTags, Tags(El(kTag, Cat({SimpleTag("TITLE", "Track"),
                                                               El(kTargets, Uint(kTagTrackUid, 9))})))}}),
                 ReadStatus::Found, u"Info title"},
-        MkvCase{"TagNameAnyCase",
+        ReaderCase{"TagNameAnyCase",
                 Plain({kInfoChild, {kTags, Tags(Tag("", SimpleTag("title", "Lower")))}}),
                 ReadStatus::Found, u"Lower"},
-        MkvCase{"TagStringBeforeTagName",
+        ReaderCase{"TagStringBeforeTagName",
                 Plain({{kTags, Tags(Tag("", El(kSimpleTag, Cat({El(kTagString, "Swapped"),
                                                                 El(kTagName, "TITLE")}))))}}),
                 ReadStatus::Found, u"Swapped"},
-        MkvCase{"NestedTitleIgnored",
+        ReaderCase{"NestedTitleIgnored",
                 Plain({kInfoChild,
                        {kTags, Tags(Tag("", El(kSimpleTag, Cat({El(kTagName, "ARTIST"),
                                                                 El(kTagString, "A"),
                                                                 SimpleTag("TITLE", "Nested")}))))}}),
                 ReadStatus::Found, u"Info title"},
-        MkvCase{"EmptyTagTitleFallsBackToInfo",
+        ReaderCase{"EmptyTagTitleFallsBackToInfo",
                 Plain({kInfoChild, {kTags, SegmentTitleTag("")}}), ReadStatus::Found,
                 u"Info title"},
-        MkvCase{"NoTitleAnywhere",
+        ReaderCase{"NoTitleAnywhere",
                 Plain({{kInfo, InfoWithoutTitle()}, kTracksChild, {kTags, Tags(Tag("", SimpleTag("ARTIST", "A")))}}),
                 ReadStatus::NoTitle, u""},
-        MkvCase{"UnknownSizeSegment",
+        ReaderCase{"UnknownSizeSegment",
                 Cat({Header(), Unknown(kSegment, Cat({Info("Open"), Tracks(), Cluster(50)}))}),
                 ReadStatus::Found, u"Open"},
-        MkvCase{"UnknownSizeClusterThenTagsThroughSeekHead",
+        ReaderCase{"UnknownSizeClusterThenTagsThroughSeekHead",
                 Seeking({kInfoChild, {kCluster, Unknown(kCluster, Cluster(40))},
                          {kTags, SegmentTitleTag("After live")}}),
                 ReadStatus::Found, u"After live"},
-        MkvCase{"UnknownSizeClusterWithoutSeekHead",
+        ReaderCase{"UnknownSizeClusterWithoutSeekHead",
                 Plain({kInfoChild, {kCluster, Unknown(kCluster, Cluster(40))},
                        {kTags, SegmentTitleTag("Unreached")}}),
                 ReadStatus::Found, u"Info title"},
-        MkvCase{"VoidBeforeSegmentAndCrcInside",
+        ReaderCase{"VoidBeforeSegmentAndCrcInside",
                 Cat({Header(), El(kVoid, Bytes(10, '\0')),
                      El(kSegment, Cat({El(kVoid, Bytes(3, '\0')),
                                        El(kInfo, Cat({El(kCrc32, "abcd"), El(kTitle, "Void")}))}))}),
                 ReadStatus::Found, u"Void"},
-        MkvCase{"ChainedSeekHeads",
+        ReaderCase{"ChainedSeekHeads",
                 [] {
                     // The first SeekHead names only a second one at the end, which names Tags.
                     const Bytes tags = SegmentTitleTag("Chained");
@@ -149,70 +135,70 @@ INSTANTIATE_TEST_SUITE_P(
                     return File(Cat({firstFor(tagsPos + tags.size()), clusters, tags, second}));
                 }(),
                 ReadStatus::Found, u"Chained"},
-        MkvCase{"StaleSeekEntryIgnored",
+        ReaderCase{"StaleSeekEntryIgnored",
                 // The entry for Tags points at the Tracks element instead (19 + 34).
                 File(Cat({El(kSeekHead, El(kSeek, Cat({El(kSeekId, Id(kTags)),
                                                        El(kSeekPosition, "\x35")}))),
                           Info("Info title"), Tracks()})),
                 ReadStatus::Found, u"Info title"},
-        MkvCase{"SeekEntryIntoAnElementIgnored",
+        ReaderCase{"SeekEntryIntoAnElementIgnored",
                 File(Cat({El(kSeekHead, El(kSeek, Cat({El(kSeekId, Id(kTags)),
                                                        El(kSeekPosition, "\x16")}))),
                           Info("Info title"), Tracks()})),
                 ReadStatus::Found, u"Info title"},
-        MkvCase{"SeekEntryPastTheEndIgnored",
+        ReaderCase{"SeekEntryPastTheEndIgnored",
                 File(Cat({El(kSeekHead, El(kSeek, Cat({El(kSeekId, Id(kTags)),
                                                        El(kSeekPosition, "\x7F\xFF\xFF")}))),
                           Info("Info title")})),
                 ReadStatus::Found, u"Info title"},
-        MkvCase{"SegmentLongerThanFile",
+        ReaderCase{"SegmentLongerThanFile",
                 Cat({Header(), Id(kSegment), Size(100000), Info("Cut short"), Cluster(20)}),
                 ReadStatus::Found, u"Cut short"},
-        MkvCase{"DocTypeAbsentMeansMatroska",
+        ReaderCase{"DocTypeAbsentMeansMatroska",
                 Cat({El(kEbml, Uint(0x4286, 1)), El(kSegment, Info("No doctype"))}),
                 ReadStatus::Found, u"No doctype"},
-        MkvCase{"OtherDocType", File(Info("x"), "notmkv"), ReadStatus::NotThisFormat, u""},
-        MkvCase{"NoSegment", Header(), ReadStatus::NoTitle, u""},
-        MkvCase{"NotEbml", Bytes("\x1A\x45\xDF\xA4 not quite"), ReadStatus::NotThisFormat, u""},
-        MkvCase{"Empty", Bytes(), ReadStatus::NotThisFormat, u""}),
-    [](const testing::TestParamInfo<MkvCase>& info) { return info.param.name; });
+        ReaderCase{"OtherDocType", File(Info("x"), "notmkv"), ReadStatus::NotThisFormat, u""},
+        ReaderCase{"NoSegment", Header(), ReadStatus::NoTitle, u""},
+        ReaderCase{"NotEbml", Bytes("\x1A\x45\xDF\xA4 not quite"), ReadStatus::NotThisFormat, u""},
+        ReaderCase{"Empty", Bytes(), ReadStatus::NotThisFormat, u""}),
+    CaseName);
 
 INSTANTIATE_TEST_SUITE_P(
     Malformed, MatroskaLayoutTest,
     testing::Values(
-        MkvCase{"IdLongerThanFourBytes",
+        ReaderCase{"IdLongerThanFourBytes",
                 File(Cat({Info("T"), Bytes("\x08\x11\x22\x33\x44\x81\x00", 7)})),
                 ReadStatus::Malformed, u""},
-        MkvCase{"SizeWithoutMarker", File(Cat({Id(kInfo), Bytes(1, '\0'), Bytes(8, 'x')})),
+        ReaderCase{"SizeWithoutMarker", File(Cat({Id(kInfo), Bytes(1, '\0'), Bytes(8, 'x')})),
                 ReadStatus::Malformed, u""},
-        MkvCase{"ChildLongerThanParent",
+        ReaderCase{"ChildLongerThanParent",
                 File(El(kInfo, Cat({Id(kTitle), Size(50), Bytes("short")}))),
                 ReadStatus::Malformed, u""},
-        MkvCase{"HugeEightByteSize",
+        ReaderCase{"HugeEightByteSize",
                 File(Cat({Id(kInfo), Size(0x00FFFFFFFFFFFFFEull, 8), Bytes(20, '\0')})),
                 ReadStatus::Malformed, u""},
-        MkvCase{"UnknownSizeInfo", File(Unknown(kInfo, El(kTitle, "T"))), ReadStatus::Malformed,
+        ReaderCase{"UnknownSizeInfo", File(Unknown(kInfo, El(kTitle, "T"))), ReadStatus::Malformed,
                 u""},
-        MkvCase{"UidLongerThanEightBytes",
+        ReaderCase{"UidLongerThanEightBytes",
                 Plain({{kTags, Tags(Tag(El(kTagTrackUid, Bytes(9, '\1')), SimpleTag("TITLE", "x")))}}),
                 ReadStatus::Malformed, u""},
-        MkvCase{"HugeEbmlHeader", Cat({El(kEbml, Bytes(5000, '\0')), El(kSegment, Info("T"))}),
+        ReaderCase{"HugeEbmlHeader", Cat({El(kEbml, Bytes(5000, '\0')), El(kSegment, Info("T"))}),
                 ReadStatus::Malformed, u""},
-        MkvCase{"TooManyChildren",
+        ReaderCase{"TooManyChildren",
                 [] {
                     Bytes voids;
                     for (int i = 0; i < 5000; ++i) voids += El(kVoid, "");
                     return File(El(kInfo, Cat({voids, El(kTitle, "T")})));
                 }(),
                 ReadStatus::Malformed, u""},
-        MkvCase{"TwentyLevelSimpleTagNest",
+        ReaderCase{"TwentyLevelSimpleTagNest",
                 [] {
                     Bytes inner = SimpleTag("TITLE", "Deep");
                     for (int i = 0; i < 20; ++i) inner = El(kSimpleTag, Cat({El(kTagName, "X"), inner}));
                     return Plain({kInfoChild, {kTags, Tags(Tag("", inner))}});
                 }(),
                 ReadStatus::Found, u"Info title"},
-        MkvCase{"SeekHeadsPointingAtEachOther",
+        ReaderCase{"SeekHeadsPointingAtEachOther",
                 [] {
                     // Two SeekHeads that name each other and nothing else.
                     const auto head = [](std::uint64_t pos) {
@@ -226,7 +212,7 @@ INSTANTIATE_TEST_SUITE_P(
                     return File(Cat({head(second), middle, head(0)}));
                 }(),
                 ReadStatus::Found, u"Loop"}),
-    [](const testing::TestParamInfo<MkvCase>& info) { return info.param.name; });
+    CaseName);
 
 TEST(MatroskaReader, ClustersAreNotRead) {
     std::vector<std::uint64_t> read;
@@ -245,8 +231,7 @@ TEST(MatroskaReader, ClustersAreNotRead) {
 
 TEST(MatroskaReader, MediumFailureIsIoError) {
     const Bytes file = Seeking({kInfoChild, kClusters, {kTags, SegmentTitleTag("Late")}});
-    FailingSource src(file, file.size() - 20);
-    EXPECT_EQ(ReadMatroskaTitle(src, DecodeCp1252).status, ReadStatus::IoError);
+    ExpectIoErrorFrom(ReadMatroskaTitle, file, file.size() - 20);
 }
 
 TEST(MatroskaReader, EveryPrefixReadsSafely) {
@@ -261,11 +246,7 @@ TEST(MatroskaReader, EveryPrefixReadsSafely) {
         {"track_tag",
          Plain({{kInfo, Info("Title")}, {kTags, TagWith(Uint(kTagTrackUid, 5), "Other")}})},
     };
-    WriteSeedsIfAsked("mkv", samples);
-    for (const auto& [name, file] : samples) {
-        SCOPED_TRACE(name);
-        ExpectTruncationsSafe(ReadMatroskaTitle, file, u"Title");
-    }
+    ExpectSamplesTruncateSafely(ReadMatroskaTitle, "mkv", samples, u"Title");
 }
 
 }  // namespace

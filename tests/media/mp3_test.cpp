@@ -1,16 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 
-#include "media/Readers.h"
-#include "media/Text.h"
 #include "media/TestUtil.h"
 
-namespace qm::media {
+namespace qm::media::test {
 namespace {
 
-using namespace testing_util;
 using namespace std::string_literals;
 
 std::string Syncsafe(std::uint32_t v) {
@@ -72,29 +68,13 @@ const std::string kUtf16Title = "\x01\xFF\xFE\xE5\x65\x2C\x67\0\0"s;  // 日本
 const std::string kPadding = std::string(64, '\0');
 
 TitleResult Read(const std::string& file) {
-    return Run(ReadMp3Title, file);
+    return RunReader(ReadMp3Title, file);
 }
 
-struct Mp3Case {
-    const char* name;
-    std::string file;
-    ReadStatus status;
-    std::u16string title;
-};
-
-void PrintTo(const Mp3Case& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class Mp3Test : public testing::TestWithParam<Mp3Case> {};
+class Mp3Test : public ReaderTest {};
 
 TEST_P(Mp3Test, ReadsTitle) {
-    const Mp3Case& c = GetParam();
-    test::WriteSeedsIfAsked("mp3", {{c.name, c.file}});
-    const TitleResult r = Read(c.file);
-    EXPECT_EQ(r.status, c.status);
-    EXPECT_EQ(EncodeUtf8(r.title), EncodeUtf8(c.title));
-    ExpectTruncationsSafe(ReadMp3Title, c.file, c.title);
+    ExpectCaseAndTruncations(ReadMp3Title, "mp3", GetParam());
 }
 
 // A frame whose bytes contain 0xFF pairs, so that its unsynchronised size differs.
@@ -104,76 +84,79 @@ const std::string kPriv24 = Frame24("PRIV", "o\0\xFF\xFF\xFF\xE0\xFF"s);
 INSTANTIATE_TEST_SUITE_P(
     Files, Mp3Test,
     testing::Values(
-        Mp3Case{"V23Utf16WithBom", Tag(3, Frame23("TIT2", kUtf16Title) + kPadding) + kAudio,
-                ReadStatus::Found, u"\u65E5\u672C"},
-        Mp3Case{"V23Utf16BigEndianBom", Tag(3, Frame23("TIT2", "\x01\xFE\xFF\0A\0b"s)) + kAudio,
-                ReadStatus::Found, u"Ab"},
-        Mp3Case{"V24Utf8", Tag(4, Frame24("TIT2", "\x03\xE6\x97\xA5\xE6\x9C\xAC") + kPadding),
-                ReadStatus::Found, u"\u65E5\u672C"},
-        Mp3Case{"V24Utf16BE", Tag(4, Frame24("TIT2", "\x02\0H\0i"s)), ReadStatus::Found, u"Hi"},
-        Mp3Case{"V23Latin1", Tag(3, Frame23("TALB", "\0Album"s) + Frame23("TIT2", "\0Caf\xE9"s)),
-                ReadStatus::Found, u"Caf\u00E9"},
-        Mp3Case{"V22TT2", Tag(2, Frame22("TAL", "\0Alb"s) + Frame22("TT2", "\0Old"s)) + kAudio,
-                ReadStatus::Found, u"Old"},
-        Mp3Case{"FirstOfSeveralValues", Tag(4, Frame24("TIT2", "\x03One\0Two"s)), ReadStatus::Found,
-                u"One"},
-        Mp3Case{"FirstOfSeveralUtf16Values",
-                Tag(4, Frame24("TIT2", "\x01\xFF\xFEO\0\0\0\xFF\xFET\0"s)), ReadStatus::Found,
-                u"O"},
-        Mp3Case{"TagLevelUnsyncV23",
-                Tag(3, Unsync(kPriv + Frame23("TIT2", "\0\xFF\xE0\xFF"s)), 0x80) + kAudio,
-                ReadStatus::Found, u"\u00FF\u00E0\u00FF"},
-        Mp3Case{"TagLevelUnsyncV22", Tag(2, Unsync(Frame22("TT2", "\0\xFF\xFFz"s)), 0x80) + kAudio,
-                ReadStatus::Found, u"\u00FF\u00FFz"},
-        Mp3Case{"FrameLevelUnsyncV24",
-                Tag(4, kPriv24 + Frame24("TIT2", Unsync("\0\xFF\xE0\xFF"s), 0x02)),
-                ReadStatus::Found, u"\u00FF\u00E0\u00FF"},
-        Mp3Case{"GroupAndDataLengthV24",
-                Tag(4, Frame24("TIT2", "G" + Syncsafe(4) + "\0Abc"s, 0x41)), ReadStatus::Found,
-                u"Abc"},
-        Mp3Case{"GroupV23", Tag(3, Frame23("TIT2", "G\0Abc"s, 0x20)), ReadStatus::Found, u"Abc"},
-        Mp3Case{"ExtendedHeaderV23",
-                Tag(3, Be32(6) + std::string(6, '\0') + Frame23("TIT2", "\0Ext"s), 0x40),
-                ReadStatus::Found, u"Ext"},
-        Mp3Case{"ExtendedHeaderV24",
-                Tag(4, Syncsafe(6) + "\x01\0"s + Frame24("TIT2", "\0Ext"s), 0x40),
-                ReadStatus::Found, u"Ext"},
-        Mp3Case{"FooterV24", Tag(4, Frame24("TIT2", "\0Foot"s), 0x10) + kAudio, ReadStatus::Found,
-                u"Foot"},
-        Mp3Case{"AppendedTagWithFooter",
-                kAudio + Tag(4, Frame24("TIT2", "\0Tail"s), 0x10) + Id3v1("One"), ReadStatus::Found,
-                u"Tail"},
-        Mp3Case{"Id3v1Only", kAudio + Id3v1("Only v1   "), ReadStatus::Found, u"Only v1"},
-        Mp3Case{"Id3v1NotUtf8", kAudio + Id3v1("\x93\xFA"), ReadStatus::Found,
-                u"[ansi]\u0093\u00FA"},
-        Mp3Case{"V2WithoutTitleFallsBackToV1",
-                Tag(3, Frame23("TALB", "\0Alb"s)) + kAudio + Id3v1("Fallback"), ReadStatus::Found,
-                u"Fallback"},
-        Mp3Case{"V2TitleBeatsV1", Tag(3, Frame23("TIT2", "\0Two"s)) + kAudio + Id3v1("One"),
-                ReadStatus::Found, u"Two"},
-        Mp3Case{"EmptyV2TitleFallsBackToV1", Tag(3, Frame23("TIT2", "\0"s)) + kAudio + Id3v1("One"),
-                ReadStatus::Found, u"One"},
-        Mp3Case{"EmptyV2Title", Tag(3, Frame23("TIT2", "\0"s)) + kAudio, ReadStatus::Found, u""},
-        Mp3Case{"CompressedTitleSkipped",
-                Tag(3, Frame23("TIT2", "\0\0\0\x05xx"s, 0x80)) + kAudio + Id3v1("V1"),
-                ReadStatus::Found, u"V1"},
-        Mp3Case{"EncryptedTitleSkipped", Tag(4, Frame24("TIT2", "\x01\0Abc"s, 0x04)) + kAudio,
-                ReadStatus::NoTitle, u""},
-        Mp3Case{"UnknownEncodingSkipped",
-                Tag(4, Frame24("TIT2",
-                               "\x07"
-                               "Abc")) +
-                    kAudio,
-                ReadStatus::NoTitle, u""},
-        Mp3Case{"FutureMajorVersionSkipped", Tag(5, "whatever") + kAudio + Id3v1("V1"),
-                ReadStatus::Found, u"V1"},
-        Mp3Case{"AudioOnly", kAudio, ReadStatus::NoTitle, u""},
-        Mp3Case{"GarbageFrameId", Tag(3, Frame23("ti\x01t", "\0x"s)) + kAudio,
-                ReadStatus::Malformed, u""},
-        Mp3Case{"NotMpeg", std::string(300, 'x') + Id3v1("Stray"), ReadStatus::NotThisFormat, u""},
-        Mp3Case{"BadSyncsafeSize", "ID3\x03\0\0\x80\0\0\0"s + std::string(100, 'x'),
-                ReadStatus::NotThisFormat, u""}),
-    [](const testing::TestParamInfo<Mp3Case>& info) { return std::string(info.param.name); });
+        ReaderCase{"V23Utf16WithBom", Tag(3, Frame23("TIT2", kUtf16Title) + kPadding) + kAudio,
+                   ReadStatus::Found, u"\u65E5\u672C"},
+        ReaderCase{"V23Utf16BigEndianBom", Tag(3, Frame23("TIT2", "\x01\xFE\xFF\0A\0b"s)) + kAudio,
+                   ReadStatus::Found, u"Ab"},
+        ReaderCase{"V24Utf8", Tag(4, Frame24("TIT2", "\x03\xE6\x97\xA5\xE6\x9C\xAC") + kPadding),
+                   ReadStatus::Found, u"\u65E5\u672C"},
+        ReaderCase{"V24Utf16BE", Tag(4, Frame24("TIT2", "\x02\0H\0i"s)), ReadStatus::Found, u"Hi"},
+        ReaderCase{"V23Latin1", Tag(3, Frame23("TALB", "\0Album"s) + Frame23("TIT2", "\0Caf\xE9"s)),
+                   ReadStatus::Found, u"Caf\u00E9"},
+        ReaderCase{"V22TT2", Tag(2, Frame22("TAL", "\0Alb"s) + Frame22("TT2", "\0Old"s)) + kAudio,
+                   ReadStatus::Found, u"Old"},
+        ReaderCase{"FirstOfSeveralValues", Tag(4, Frame24("TIT2", "\x03One\0Two"s)),
+                   ReadStatus::Found, u"One"},
+        ReaderCase{"FirstOfSeveralUtf16Values",
+                   Tag(4, Frame24("TIT2", "\x01\xFF\xFEO\0\0\0\xFF\xFET\0"s)), ReadStatus::Found,
+                   u"O"},
+        ReaderCase{"TagLevelUnsyncV23",
+                   Tag(3, Unsync(kPriv + Frame23("TIT2", "\0\xFF\xE0\xFF"s)), 0x80) + kAudio,
+                   ReadStatus::Found, u"\u00FF\u00E0\u00FF"},
+        ReaderCase{"TagLevelUnsyncV22",
+                   Tag(2, Unsync(Frame22("TT2", "\0\xFF\xFFz"s)), 0x80) + kAudio, ReadStatus::Found,
+                   u"\u00FF\u00FFz"},
+        ReaderCase{"FrameLevelUnsyncV24",
+                   Tag(4, kPriv24 + Frame24("TIT2", Unsync("\0\xFF\xE0\xFF"s), 0x02)),
+                   ReadStatus::Found, u"\u00FF\u00E0\u00FF"},
+        ReaderCase{"GroupAndDataLengthV24",
+                   Tag(4, Frame24("TIT2", "G" + Syncsafe(4) + "\0Abc"s, 0x41)), ReadStatus::Found,
+                   u"Abc"},
+        ReaderCase{"GroupV23", Tag(3, Frame23("TIT2", "G\0Abc"s, 0x20)), ReadStatus::Found, u"Abc"},
+        ReaderCase{"ExtendedHeaderV23",
+                   Tag(3, Be32(6) + std::string(6, '\0') + Frame23("TIT2", "\0Ext"s), 0x40),
+                   ReadStatus::Found, u"Ext"},
+        ReaderCase{"ExtendedHeaderV24",
+                   Tag(4, Syncsafe(6) + "\x01\0"s + Frame24("TIT2", "\0Ext"s), 0x40),
+                   ReadStatus::Found, u"Ext"},
+        ReaderCase{"FooterV24", Tag(4, Frame24("TIT2", "\0Foot"s), 0x10) + kAudio,
+                   ReadStatus::Found, u"Foot"},
+        ReaderCase{"AppendedTagWithFooter",
+                   kAudio + Tag(4, Frame24("TIT2", "\0Tail"s), 0x10) + Id3v1("One"),
+                   ReadStatus::Found, u"Tail"},
+        ReaderCase{"Id3v1Only", kAudio + Id3v1("Only v1   "), ReadStatus::Found, u"Only v1"},
+        ReaderCase{"Id3v1NotUtf8", kAudio + Id3v1("\x93\xFA"), ReadStatus::Found,
+                   u"[ansi]\u0093\u00FA"},
+        ReaderCase{"V2WithoutTitleFallsBackToV1",
+                   Tag(3, Frame23("TALB", "\0Alb"s)) + kAudio + Id3v1("Fallback"),
+                   ReadStatus::Found, u"Fallback"},
+        ReaderCase{"V2TitleBeatsV1", Tag(3, Frame23("TIT2", "\0Two"s)) + kAudio + Id3v1("One"),
+                   ReadStatus::Found, u"Two"},
+        ReaderCase{"EmptyV2TitleFallsBackToV1",
+                   Tag(3, Frame23("TIT2", "\0"s)) + kAudio + Id3v1("One"), ReadStatus::Found,
+                   u"One"},
+        ReaderCase{"EmptyV2Title", Tag(3, Frame23("TIT2", "\0"s)) + kAudio, ReadStatus::Found, u""},
+        ReaderCase{"CompressedTitleSkipped",
+                   Tag(3, Frame23("TIT2", "\0\0\0\x05xx"s, 0x80)) + kAudio + Id3v1("V1"),
+                   ReadStatus::Found, u"V1"},
+        ReaderCase{"EncryptedTitleSkipped", Tag(4, Frame24("TIT2", "\x01\0Abc"s, 0x04)) + kAudio,
+                   ReadStatus::NoTitle, u""},
+        ReaderCase{"UnknownEncodingSkipped",
+                   Tag(4, Frame24("TIT2",
+                                  "\x07"
+                                  "Abc")) +
+                       kAudio,
+                   ReadStatus::NoTitle, u""},
+        ReaderCase{"FutureMajorVersionSkipped", Tag(5, "whatever") + kAudio + Id3v1("V1"),
+                   ReadStatus::Found, u"V1"},
+        ReaderCase{"AudioOnly", kAudio, ReadStatus::NoTitle, u""},
+        ReaderCase{"GarbageFrameId", Tag(3, Frame23("ti\x01t", "\0x"s)) + kAudio,
+                   ReadStatus::Malformed, u""},
+        ReaderCase{"NotMpeg", std::string(300, 'x') + Id3v1("Stray"), ReadStatus::NotThisFormat,
+                   u""},
+        ReaderCase{"BadSyncsafeSize", "ID3\x03\0\0\x80\0\0\0"s + std::string(100, 'x'),
+                   ReadStatus::NotThisFormat, u""}),
+    CaseName);
 
 TEST(Mp3Reader, V24PlainSizesFromOldWriters) {
     // 200 as a plain integer has a byte with its top bit set, which no syncsafe size has.
@@ -226,9 +209,8 @@ TEST(Mp3Reader, ZeroSizedFramesAreStepped) {
 TEST(Mp3Reader, FailingSourceIsIoError) {
     const std::string file =
         Tag(3, Frame23("TALB", std::string(100, 'a')) + Frame23("TIT2", "\0T"s)) + kAudio;
-    FailingSource src(file, 100);
-    EXPECT_EQ(ReadMp3Title(src, MarkingAnsi).status, ReadStatus::IoError);
+    ExpectIoErrorFrom(ReadMp3Title, file, 100);
 }
 
 }  // namespace
-}  // namespace qm::media
+}  // namespace qm::media::test

@@ -13,24 +13,10 @@ namespace {
 using namespace iso;
 using namespace std::string_view_literals;
 
-struct Mp4Case {
-    const char* name;
-    Bytes file;
-    ReadStatus status;
-    std::u16string title;
-};
-
-std::ostream& operator<<(std::ostream& os, const Mp4Case& c) {
-    return os << c.name;
-}
-
-class Mp4LayoutTest : public testing::TestWithParam<Mp4Case> {};
+class Mp4LayoutTest : public ReaderTest {};
 
 TEST_P(Mp4LayoutTest, ReadsTheShellTitle) {
-    const Mp4Case& c = GetParam();
-    const TitleResult r = tu::Run(ReadMp4Title, c.file);
-    EXPECT_EQ(r.status, c.status);
-    EXPECT_EQ(r.title, c.title);
+    const TitleResult r = ExpectCase(ReadMp4Title, GetParam());
     if (r.status != ReadStatus::NotThisFormat) {
         EXPECT_STREQ(r.format, "mp4");
     }
@@ -41,127 +27,133 @@ const Bytes kUdtaTitle = Box("udta", MetaFull(IlstName("Title")));
 INSTANTIATE_TEST_SUITE_P(
     Layouts, Mp4LayoutTest,
     testing::Values(
-        Mp4Case{"MoovBeforeMdat", Mp4WithTitle("Title"), ReadStatus::Found, u"Title"},
-        Mp4Case{"MoovAfterMdat",
-                Cat({Ftyp(), Box("mdat", Bytes(300, 1)), Box("moov", Cat({Mvhd(), kUdtaTitle}))}),
-                ReadStatus::Found, u"Title"},
-        Mp4Case{"FileStartsWithMdat", Cat({Box("mdat", Bytes(10, 1)), Box("moov", kUdtaTitle)}),
-                ReadStatus::Found, u"Title"},
-        Mp4Case{"LargeSizeMdatBeforeMoov",
-                Cat({Ftyp(), Box64("mdat", Bytes(40, 1)), Box("moov", kUdtaTitle)}),
-                ReadStatus::Found, u"Title"},
-        Mp4Case{"LargeSizeMoov", Cat({Ftyp(), Box64("moov", kUdtaTitle)}), ReadStatus::Found,
-                u"Title"},
-        Mp4Case{"MdatSizeZeroRunsToEnd",
-                Cat({Ftyp(), Box("moov", kUdtaTitle), BoxToEnd("mdat", Bytes(50, 2))}),
-                ReadStatus::Found, u"Title"},
-        Mp4Case{"MoovSizeZeroRunsToEnd", Cat({Ftyp(), BoxToEnd("moov", kUdtaTitle)}),
-                ReadStatus::Found, u"Title"},
-        Mp4Case{"ChildSizeZeroRunsToParentEnd",
-                Cat({Ftyp(), Box("moov", Cat({Mvhd(), BoxToEnd("udta", MetaFull(IlstName("T")))})),
-                     Box("free", {})}),
-                ReadStatus::Found, u"T"},
-        Mp4Case{"QuickTimeMetaWithoutVersion",
-                Cat({Ftyp(), Box("moov", Box("udta", MetaPlain(IlstName("Plain"))))}),
-                ReadStatus::Found, u"Plain"},
-        Mp4Case{"MetaDirectlyInMoov", Cat({Ftyp(), Box("moov", MetaFull(IlstName("Moov meta")))}),
-                ReadStatus::Found, u"Moov meta"},
-        Mp4Case{"JapaneseUtf8", Mp4WithTitle("日本語のタイトル"), ReadStatus::Found,
-                u"日本語のタイトル"},
-        Mp4Case{"DataAtomUtf16",
-                Cat({Ftyp(), Box("moov", Box("udta", MetaFull(Box(kName, Data("\0T\0i"sv, 2)))))}),
-                ReadStatus::Found, u"Ti"},
-        Mp4Case{"NumericDataAtomIsNoText",
-                Cat({Ftyp(), Box("moov", Box("udta", MetaFull(Box(kName, Data("\x01", 21)))))}),
-                ReadStatus::NoTitle, u""},
-        Mp4Case{"TrailingNulDropped", Mp4WithTitle(std::string("Nul\0\0", 5)), ReadStatus::Found,
-                u"Nul"},
-        Mp4Case{"FirstNameItemWins",
-                Cat({Ftyp(),
-                     Box("moov", Box("udta", MetaFull(Cat({IlstName("One"), IlstName("Two")}))))}),
-                ReadStatus::Found, u"One"},
-        Mp4Case{"QuickTimeTextItem",
-                Cat({Ftyp(), Box("moov", Cat({Mvhd(), Box("udta", QtName("Quick"))}))}),
-                ReadStatus::Found, u"Quick"},
-        Mp4Case{"QuickTimeTextItemMacRoman",
-                Cat({Ftyp(), Box("moov", Box("udta", QtName("Caf\x8E", 0)))}), ReadStatus::Found,
-                u"Café"},
-        Mp4Case{"QuickTimeTextItemMacLanguageValidUtf8",
-                Cat({Ftyp(), Box("moov", Box("udta", QtName("Caf\xC3\xA9", 0)))}),
-                ReadStatus::Found, u"Café"},
-        Mp4Case{"QuickTimeTextItemUtf16Bom",
-                Cat({Ftyp(), Box("moov", Box("udta", QtName("\xFE\xFF\0O\0K"sv)))}),
-                ReadStatus::Found, u"OK"},
-        Mp4Case{"QuickTimeTextItemHoldingDataAtom",
-                Cat({Ftyp(), Box("moov", Box("udta", Box(kName, Data("Atom"))))}),
-                ReadStatus::Found, u"Atom"},
-        Mp4Case{"QuickTimeTextStartingWithDataIsText",
-                Cat({Ftyp(), Box("moov", Box("udta", QtName("database title")))}),
-                ReadStatus::Found, u"database title"},
-        Mp4Case{"ItunesItemBeatsQuickTimeItem",
-                Cat({Ftyp(), Box("moov", Box("udta", Cat({QtName("Quick"),
-                                                          MetaFull(IlstName("Itunes"))})))}),
-                ReadStatus::Found, u"Itunes"},
-        Mp4Case{
+        ReaderCase{"MoovBeforeMdat", Mp4WithTitle("Title"), ReadStatus::Found, u"Title"},
+        ReaderCase{
+            "MoovAfterMdat",
+            Cat({Ftyp(), Box("mdat", Bytes(300, 1)), Box("moov", Cat({Mvhd(), kUdtaTitle}))}),
+            ReadStatus::Found, u"Title"},
+        ReaderCase{"FileStartsWithMdat", Cat({Box("mdat", Bytes(10, 1)), Box("moov", kUdtaTitle)}),
+                   ReadStatus::Found, u"Title"},
+        ReaderCase{"LargeSizeMdatBeforeMoov",
+                   Cat({Ftyp(), Box64("mdat", Bytes(40, 1)), Box("moov", kUdtaTitle)}),
+                   ReadStatus::Found, u"Title"},
+        ReaderCase{"LargeSizeMoov", Cat({Ftyp(), Box64("moov", kUdtaTitle)}), ReadStatus::Found,
+                   u"Title"},
+        ReaderCase{"MdatSizeZeroRunsToEnd",
+                   Cat({Ftyp(), Box("moov", kUdtaTitle), BoxToEnd("mdat", Bytes(50, 2))}),
+                   ReadStatus::Found, u"Title"},
+        ReaderCase{"MoovSizeZeroRunsToEnd", Cat({Ftyp(), BoxToEnd("moov", kUdtaTitle)}),
+                   ReadStatus::Found, u"Title"},
+        ReaderCase{
+            "ChildSizeZeroRunsToParentEnd",
+            Cat({Ftyp(), Box("moov", Cat({Mvhd(), BoxToEnd("udta", MetaFull(IlstName("T")))})),
+                 Box("free", {})}),
+            ReadStatus::Found, u"T"},
+        ReaderCase{"QuickTimeMetaWithoutVersion",
+                   Cat({Ftyp(), Box("moov", Box("udta", MetaPlain(IlstName("Plain"))))}),
+                   ReadStatus::Found, u"Plain"},
+        ReaderCase{"MetaDirectlyInMoov",
+                   Cat({Ftyp(), Box("moov", MetaFull(IlstName("Moov meta")))}), ReadStatus::Found,
+                   u"Moov meta"},
+        ReaderCase{"JapaneseUtf8", Mp4WithTitle("日本語のタイトル"), ReadStatus::Found,
+                   u"日本語のタイトル"},
+        ReaderCase{
+            "DataAtomUtf16",
+            Cat({Ftyp(), Box("moov", Box("udta", MetaFull(Box(kName, Data("\0T\0i"sv, 2)))))}),
+            ReadStatus::Found, u"Ti"},
+        ReaderCase{"NumericDataAtomIsNoText",
+                   Cat({Ftyp(), Box("moov", Box("udta", MetaFull(Box(kName, Data("\x01", 21)))))}),
+                   ReadStatus::NoTitle, u""},
+        ReaderCase{"TrailingNulDropped", Mp4WithTitle(std::string("Nul\0\0", 5)), ReadStatus::Found,
+                   u"Nul"},
+        ReaderCase{
+            "FirstNameItemWins",
+            Cat({Ftyp(),
+                 Box("moov", Box("udta", MetaFull(Cat({IlstName("One"), IlstName("Two")}))))}),
+            ReadStatus::Found, u"One"},
+        ReaderCase{"QuickTimeTextItem",
+                   Cat({Ftyp(), Box("moov", Cat({Mvhd(), Box("udta", QtName("Quick"))}))}),
+                   ReadStatus::Found, u"Quick"},
+        ReaderCase{"QuickTimeTextItemMacRoman",
+                   Cat({Ftyp(), Box("moov", Box("udta", QtName("Caf\x8E", 0)))}), ReadStatus::Found,
+                   u"Café"},
+        ReaderCase{"QuickTimeTextItemMacLanguageValidUtf8",
+                   Cat({Ftyp(), Box("moov", Box("udta", QtName("Caf\xC3\xA9", 0)))}),
+                   ReadStatus::Found, u"Café"},
+        ReaderCase{"QuickTimeTextItemUtf16Bom",
+                   Cat({Ftyp(), Box("moov", Box("udta", QtName("\xFE\xFF\0O\0K"sv)))}),
+                   ReadStatus::Found, u"OK"},
+        ReaderCase{"QuickTimeTextItemHoldingDataAtom",
+                   Cat({Ftyp(), Box("moov", Box("udta", Box(kName, Data("Atom"))))}),
+                   ReadStatus::Found, u"Atom"},
+        ReaderCase{"QuickTimeTextStartingWithDataIsText",
+                   Cat({Ftyp(), Box("moov", Box("udta", QtName("database title")))}),
+                   ReadStatus::Found, u"database title"},
+        ReaderCase{"ItunesItemBeatsQuickTimeItem",
+                   Cat({Ftyp(), Box("moov", Box("udta", Cat({QtName("Quick"),
+                                                             MetaFull(IlstName("Itunes"))})))}),
+                   ReadStatus::Found, u"Itunes"},
+        ReaderCase{
             "EmptyItunesItemFallsBackToQuickTime",
             Cat({Ftyp(), Box("moov", Box("udta", Cat({MetaFull(IlstName("")), QtName("Quick")})))}),
             ReadStatus::Found, u"Quick"},
-        Mp4Case{"EmptyItunesItemAlone", Mp4WithTitle(""), ReadStatus::Found, u""},
-        Mp4Case{"UdtaEndsWithZeroTerminator",
-                Cat({Ftyp(), Box("moov", Box("udta", Cat({QtName("Z"), Bytes(4, 0)})))}),
-                ReadStatus::Found, u"Z"},
-        Mp4Case{"TitleInTrackUdtaIgnored",
-                Cat({Ftyp(), Box("moov", Box("trak", Box("udta", MetaFull(IlstName("Track")))))}),
-                ReadStatus::NoTitle, u""},
-        Mp4Case{"NoUdta", Cat({Ftyp(), Box("moov", Cat({Mvhd(), Trak()}))}), ReadStatus::NoTitle,
-                u""},
-        Mp4Case{"NoMoov", Cat({Ftyp(), Box("mdat", Bytes(20, 0))}), ReadStatus::NoTitle, u""},
-        Mp4Case{"NotMp4", Bytes("RIFF\x10\0\0\0AVI LIST"sv), ReadStatus::NotThisFormat, u""},
-        Mp4Case{"UnknownFirstBox", Box("abcd", Bytes(8, 0)), ReadStatus::NotThisFormat, u""},
-        Mp4Case{"TooShort", Bytes("\0\0\0"sv), ReadStatus::NotThisFormat, u""},
-        Mp4Case{"Empty", Bytes{}, ReadStatus::NotThisFormat, u""}),
-    [](const testing::TestParamInfo<Mp4Case>& info) { return info.param.name; });
+        ReaderCase{"EmptyItunesItemAlone", Mp4WithTitle(""), ReadStatus::Found, u""},
+        ReaderCase{"UdtaEndsWithZeroTerminator",
+                   Cat({Ftyp(), Box("moov", Box("udta", Cat({QtName("Z"), Bytes(4, 0)})))}),
+                   ReadStatus::Found, u"Z"},
+        ReaderCase{
+            "TitleInTrackUdtaIgnored",
+            Cat({Ftyp(), Box("moov", Box("trak", Box("udta", MetaFull(IlstName("Track")))))}),
+            ReadStatus::NoTitle, u""},
+        ReaderCase{"NoUdta", Cat({Ftyp(), Box("moov", Cat({Mvhd(), Trak()}))}), ReadStatus::NoTitle,
+                   u""},
+        ReaderCase{"NoMoov", Cat({Ftyp(), Box("mdat", Bytes(20, 0))}), ReadStatus::NoTitle, u""},
+        ReaderCase{"NotMp4", Bytes("RIFF\x10\0\0\0AVI LIST"sv), ReadStatus::NotThisFormat, u""},
+        ReaderCase{"UnknownFirstBox", Box("abcd", Bytes(8, 0)), ReadStatus::NotThisFormat, u""},
+        ReaderCase{"TooShort", Bytes("\0\0\0"sv), ReadStatus::NotThisFormat, u""},
+        ReaderCase{"Empty", Bytes{}, ReadStatus::NotThisFormat, u""}),
+    CaseName);
 
 // Broken sizes and shapes, and a 20-level nest: each ends in "malformed" or "no title".
 INSTANTIATE_TEST_SUITE_P(
     Malformed, Mp4LayoutTest,
     testing::Values(
-        Mp4Case{"ChildLongerThanParent",
+        ReaderCase{"ChildLongerThanParent",
                 Cat({Ftyp(), Box("moov", BoxClaiming("udta", 500, Bytes(10, 0)))}),
                 ReadStatus::Malformed, u""},
-        Mp4Case{"ChildSizeBelowHeader", Cat({Ftyp(), Box("moov", BoxClaiming("udta", 4, {}))}),
+        ReaderCase{"ChildSizeBelowHeader", Cat({Ftyp(), Box("moov", BoxClaiming("udta", 4, {}))}),
                 ReadStatus::Malformed, u""},
-        Mp4Case{"LargeSizeBelowHeader", Cat({Ftyp(), Box64("moov", kUdtaTitle, 12)}),
+        ReaderCase{"LargeSizeBelowHeader", Cat({Ftyp(), Box64("moov", kUdtaTitle, 12)}),
                 ReadStatus::Malformed, u""},
-        Mp4Case{"LargeSizeOverflows",
+        ReaderCase{"LargeSizeOverflows",
                 Cat({Ftyp(), Box64("mdat", {}, ~std::uint64_t{0}), Box("moov", kUdtaTitle)}),
                 ReadStatus::Malformed, u""},
-        Mp4Case{"MdatPastEndOfFile",
+        ReaderCase{"MdatPastEndOfFile",
                 Cat({Ftyp(), BoxClaiming("mdat", 0x7FFFFFFF), Box("moov", kUdtaTitle)}),
                 ReadStatus::Malformed, u""},
-        Mp4Case{"TitleTextPastItem",
+        ReaderCase{"TitleTextPastItem",
                 Cat({Ftyp(), Box("moov", Box("udta", Box(kName, Bytes("\x00\x40\x55\xC4" "Ab"sv))))}),
                 ReadStatus::Malformed, u""},
-        Mp4Case{"TextItemTooShort", Cat({Ftyp(), Box("moov", Box("udta", Box(kName, Bytes("\0"sv))))}),
+        ReaderCase{"TextItemTooShort", Cat({Ftyp(), Box("moov", Box("udta", Box(kName, Bytes("\0"sv))))}),
                 ReadStatus::Malformed, u""},
-        Mp4Case{"SelfContainingMoov",
+        ReaderCase{"SelfContainingMoov",
                 Cat({Ftyp(), BoxClaiming("moov", 16, BoxClaiming("moov", 16))}),
                 ReadStatus::Malformed, u""},
-        Mp4Case{"TwentyLevelNest",
+        ReaderCase{"TwentyLevelNest",
                 [] {
                     Bytes inner = IlstName("Deep");
                     for (int i = 0; i < 20; ++i) inner = Box("udta", inner);
                     return Cat({Ftyp(), Box("moov", inner)});
                 }(),
                 ReadStatus::NoTitle, u""},
-        Mp4Case{"TooManyTopLevelBoxes",
+        ReaderCase{"TooManyTopLevelBoxes",
                 [] {
                     Bytes file = Ftyp();
                     for (int i = 0; i < 5000; ++i) file = Cat({file, Box("free", {})});
                     return Cat({file, Box("moov", kUdtaTitle)});
                 }(),
                 ReadStatus::Malformed, u""}),
-    [](const testing::TestParamInfo<Mp4Case>& info) { return info.param.name; });
+    CaseName);
 
 // QuickTime metadata keys and the 3GPP asset title, and where they stand after ©nam.
 const Bytes kKeyedTitle =
@@ -171,9 +163,9 @@ const Bytes kKeyedTitle =
 INSTANTIATE_TEST_SUITE_P(
     KeysAndAssetTitle, Mp4LayoutTest,
     testing::Values(
-        Mp4Case{"AppleKeyInMoovMeta", Cat({Ftyp(), Box("moov", Cat({Mvhd(), kKeyedTitle}))}),
-                ReadStatus::Found, u"Keyed"},
-        Mp4Case{
+        ReaderCase{"AppleKeyInMoovMeta", Cat({Ftyp(), Box("moov", Cat({Mvhd(), kKeyedTitle}))}),
+                   ReadStatus::Found, u"Keyed"},
+        ReaderCase{
             "FfmpegKeyInUdtaUtf16",
             Cat({Ftyp(),
                  Box("moov", Box("udta", MetaKeyed(Keys({"encoder", "Title"}),
@@ -181,56 +173,57 @@ INSTANTIATE_TEST_SUITE_P(
                                                         KeyedItem(1, Data("Lavf"))}),
                                                    true)))}),
             ReadStatus::Found, u"日本"},
-        Mp4Case{"KeyIndexOutsideListIgnored",
-                Cat({Ftyp(),
-                     Box("moov", MetaKeyed(Keys({"title"}), Cat({KeyedItem(0, Data("Zero")),
-                                                                 KeyedItem(2, Data("Past"))})))}),
-                ReadStatus::NoTitle, u""},
-        Mp4Case{"NameItemUnderKeyedHandlerIgnored",
-                Cat({Ftyp(), Box("moov", MetaKeyed(Keys({"title"}), IlstName("Name")))}),
-                ReadStatus::NoTitle, u""},
-        Mp4Case{"NameBeatsKeysBeatsAssetTitle",
-                Cat({Ftyp(),
-                     Box("moov", Cat({Box("udta", Cat({Titl("Asset"), MetaFull(IlstName("Name"))})),
-                                      kKeyedTitle}))}),
-                ReadStatus::Found, u"Name"},
-        Mp4Case{"KeysBeatAssetTitle",
-                Cat({Ftyp(), Box("moov", Cat({Box("udta", Titl("Asset")), kKeyedTitle}))}),
-                ReadStatus::Found, u"Keyed"},
-        Mp4Case{"EmptyKeyedTitleFallsBackToAssetTitle",
-                Cat({Ftyp(), Box("moov", Cat({MetaKeyed(Keys({"title"}), KeyedItem(1, Data(""))),
-                                              Box("udta", Titl("Asset"))}))}),
-                ReadStatus::Found, u"Asset"},
-        Mp4Case{"AssetTitleUtf8EndsAtNul",
-                Cat({Ftyp(), Box("moov", Box("udta", Titl("日本語\0junk"sv)))}), ReadStatus::Found,
-                u"日本語"},
-        Mp4Case{"AssetTitleUtf16BigEndianBom",
-                Cat({Ftyp(), Box("moov", Box("udta", Titl("\xFE\xFF\0T\0i\0\0\0x"sv)))}),
-                ReadStatus::Found, u"Ti"},
-        Mp4Case{"AssetTitleUtf16LittleEndianBom",
-                Cat({Ftyp(), Box("moov", Box("udta", Titl("\xFF\xFET\0i\0"sv)))}),
-                ReadStatus::Found, u"Ti"},
-        Mp4Case{"AssetTitleLongerThanCapIsCut",
-                Cat({Ftyp(), Box("moov", Box("udta", Titl(Bytes(kMaxTitleBytes + 9, 'x'))))}),
-                ReadStatus::Found, std::u16string(kMaxTitleBytes, u'x')},
-        Mp4Case{"AssetTitleTooShort",
-                Cat({Ftyp(), Box("moov", Box("udta", Box("titl", "\0\0\0\0\x55"sv)))}),
-                ReadStatus::Malformed, u""},
-        Mp4Case{"KeyLongerThanKeysBox",
-                Cat({Ftyp(), Box("moov", MetaKeyed(Box("keys", Cat({Bytes(4, '\0'), tu::Be32(1),
-                                                                    tu::Be32(40), "mdtatitle"})),
-                                                   KeyedItem(1, Data("T"))))}),
-                ReadStatus::Malformed, u""},
-        Mp4Case{"KeyCountPastKeysBox",
-                Cat({Ftyp(), Box("moov", MetaKeyed(Box("keys", Cat({Bytes(4, '\0'), tu::Be32(3),
-                                                                    tu::Be32(12), "mdtaname"})),
-                                                   KeyedItem(1, Data("T"))))}),
-                ReadStatus::Malformed, u""}),
-    [](const testing::TestParamInfo<Mp4Case>& info) { return info.param.name; });
+        ReaderCase{"KeyIndexOutsideListIgnored",
+                   Cat({Ftyp(), Box("moov", MetaKeyed(Keys({"title"}),
+                                                      Cat({KeyedItem(0, Data("Zero")),
+                                                           KeyedItem(2, Data("Past"))})))}),
+                   ReadStatus::NoTitle, u""},
+        ReaderCase{"NameItemUnderKeyedHandlerIgnored",
+                   Cat({Ftyp(), Box("moov", MetaKeyed(Keys({"title"}), IlstName("Name")))}),
+                   ReadStatus::NoTitle, u""},
+        ReaderCase{
+            "NameBeatsKeysBeatsAssetTitle",
+            Cat({Ftyp(),
+                 Box("moov", Cat({Box("udta", Cat({Titl("Asset"), MetaFull(IlstName("Name"))})),
+                                  kKeyedTitle}))}),
+            ReadStatus::Found, u"Name"},
+        ReaderCase{"KeysBeatAssetTitle",
+                   Cat({Ftyp(), Box("moov", Cat({Box("udta", Titl("Asset")), kKeyedTitle}))}),
+                   ReadStatus::Found, u"Keyed"},
+        ReaderCase{"EmptyKeyedTitleFallsBackToAssetTitle",
+                   Cat({Ftyp(), Box("moov", Cat({MetaKeyed(Keys({"title"}), KeyedItem(1, Data(""))),
+                                                 Box("udta", Titl("Asset"))}))}),
+                   ReadStatus::Found, u"Asset"},
+        ReaderCase{"AssetTitleUtf8EndsAtNul",
+                   Cat({Ftyp(), Box("moov", Box("udta", Titl("日本語\0junk"sv)))}),
+                   ReadStatus::Found, u"日本語"},
+        ReaderCase{"AssetTitleUtf16BigEndianBom",
+                   Cat({Ftyp(), Box("moov", Box("udta", Titl("\xFE\xFF\0T\0i\0\0\0x"sv)))}),
+                   ReadStatus::Found, u"Ti"},
+        ReaderCase{"AssetTitleUtf16LittleEndianBom",
+                   Cat({Ftyp(), Box("moov", Box("udta", Titl("\xFF\xFET\0i\0"sv)))}),
+                   ReadStatus::Found, u"Ti"},
+        ReaderCase{"AssetTitleLongerThanCapIsCut",
+                   Cat({Ftyp(), Box("moov", Box("udta", Titl(Bytes(kMaxTitleBytes + 9, 'x'))))}),
+                   ReadStatus::Found, std::u16string(kMaxTitleBytes, u'x')},
+        ReaderCase{"AssetTitleTooShort",
+                   Cat({Ftyp(), Box("moov", Box("udta", Box("titl", "\0\0\0\0\x55"sv)))}),
+                   ReadStatus::Malformed, u""},
+        ReaderCase{"KeyLongerThanKeysBox",
+                   Cat({Ftyp(), Box("moov", MetaKeyed(Box("keys", Cat({Bytes(4, '\0'), Be32(1),
+                                                                       Be32(40), "mdtatitle"})),
+                                                      KeyedItem(1, Data("T"))))}),
+                   ReadStatus::Malformed, u""},
+        ReaderCase{"KeyCountPastKeysBox",
+                   Cat({Ftyp(), Box("moov", MetaKeyed(Box("keys", Cat({Bytes(4, '\0'), Be32(3),
+                                                                       Be32(12), "mdtaname"})),
+                                                      KeyedItem(1, Data("T"))))}),
+                   ReadStatus::Malformed, u""}),
+    CaseName);
 
 TEST(Mp4Reader, TitleLongerThanTheCapIsCut) {
     const std::string longTitle(kMaxTitleBytes + 100, 'x');
-    const TitleResult r = tu::Run(ReadMp4Title, Mp4WithTitle(longTitle));
+    const TitleResult r = RunReader(ReadMp4Title, Mp4WithTitle(longTitle));
     ASSERT_EQ(r.status, ReadStatus::Found);
     EXPECT_EQ(r.title, std::u16string(kMaxTitleBytes, u'x'));
 }
@@ -264,8 +257,7 @@ TEST(Mp4Reader, BytesReadStayFlatAsMdatGrows) {
 
 TEST(Mp4Reader, MediumFailureIsIoError) {
     const Bytes file = Mp4WithTitle("Title");
-    FailingSource src(file, file.size() - 300);
-    EXPECT_EQ(ReadMp4Title(src, DecodeCp1252).status, ReadStatus::IoError);
+    ExpectIoErrorFrom(ReadMp4Title, file, file.size() - 300);
 }
 
 TEST(Mp4Reader, EveryPrefixReadsSafely) {
@@ -281,11 +273,7 @@ TEST(Mp4Reader, EveryPrefixReadsSafely) {
                                                          KeyedItem(2, Data("Title"))})))})},
         {"titl", Cat({Ftyp(), Box("moov", Box("udta", Titl("\xFE\xFF\0T\0i\0t\0l\0e\0\0"sv)))})},
     };
-    WriteSeedsIfAsked("mp4", samples);
-    for (const auto& [name, file] : samples) {
-        SCOPED_TRACE(name);
-        ExpectTruncationsSafe(ReadMp4Title, file, u"Title");
-    }
+    ExpectSamplesTruncateSafely(ReadMp4Title, "mp4", samples, u"Title");
 }
 
 }  // namespace

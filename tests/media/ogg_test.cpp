@@ -1,18 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <ostream>
 #include <string>
 #include <vector>
 
-#include "media/Readers.h"
-#include "media/Text.h"
 #include "media/TestUtil.h"
 
-namespace qm::media {
+namespace qm::media::test {
 namespace {
 
-using namespace testing_util;
 using namespace std::string_literals;
 
 using Packets = std::vector<std::string>;
@@ -112,29 +108,13 @@ std::string Vorbis(const std::string& vendor, const std::vector<std::string>& fi
 }
 
 TitleResult Read(const std::string& file) {
-    return Run(ReadOggTitle, file);
+    return RunReader(ReadOggTitle, file);
 }
 
-struct OggCase {
-    const char* name;
-    std::string file;
-    ReadStatus status;
-    std::u16string title;
-};
-
-void PrintTo(const OggCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class OggTest : public testing::TestWithParam<OggCase> {};
+class OggTest : public ReaderTest {};
 
 TEST_P(OggTest, ReadsTitle) {
-    const OggCase& c = GetParam();
-    test::WriteSeedsIfAsked("ogg", {{c.name, c.file}});
-    const TitleResult r = Read(c.file);
-    EXPECT_EQ(r.status, c.status);
-    EXPECT_EQ(EncodeUtf8(r.title), EncodeUtf8(c.title));
-    ExpectTruncationsSafe(ReadOggTitle, c.file, c.title);
+    ExpectCaseAndTruncations(ReadOggTitle, "ogg", GetParam());
 }
 
 // A vendor string that puts the TITLE field across the boundary of 2-segment pages.
@@ -143,59 +123,63 @@ const std::string kStraddle(490, 'v');
 INSTANTIATE_TEST_SUITE_P(
     Files, OggTest,
     testing::Values(
-        OggCase{"Vorbis", Vorbis("Lavf", {"ENCODER=x", "title=Song"}), ReadStatus::Found, u"Song"},
-        OggCase{"VorbisCommentSpansTwoPages", Vorbis(kStraddle, {"TITLE=Spanning"}, 2),
-                ReadStatus::Found, u"Spanning"},
-        OggCase{"VorbisCommentSpansManyPages",
-                Vorbis("v", {"PAD=" + std::string(3000, 'p'), "TITLE=\xE6\x97\xA5"}, 3),
-                ReadStatus::Found, u"\u65E5"},
-        OggCase{"PacketOfExactly510Bytes",
-                Join(StreamPages(3, {{kVorbisId},
-                                     {VorbisComment("", {"TITLE=" + std::string(484, 't')}),
-                                      kVorbisSetup}})),
-                ReadStatus::Found, std::u16string(484, u't')},
-        OggCase{"Opus",
-                Join(StreamPages(9, {{kOpusHead}, {OpusTags(kStraddle, {"TITLE=Opus"})}}, 2)),
-                ReadStatus::Found, u"Opus"},
-        OggCase{"OggFlac",
-                Join(StreamPages(4, {{"\x7F"
-                                      "FLAC\x01\x00\x00\x01"
-                                      "fLaC"s +
-                                      std::string(38, '\0')},
-                                     {"\x84\0\0\x1F"s + Comments("ref", {"TITLE=Flac"})}})),
-                ReadStatus::Found, u"Flac"},
-        OggCase{"VideoStreamFirst",
-                Interleave({StreamPages(1, {{kTheoraId}, {"\x81theora", "\x82theora"}}),
-                            StreamPages(2,
-                                        {{kVorbisId},
-                                         {VorbisComment(kStraddle, {"TITLE=Audio"}), kVorbisSetup}},
-                                        2)}),
-                ReadStatus::Found, u"Audio"},
-        OggCase{"FirstAudioStreamWins",
-                Interleave({StreamPages(1, {{kOpusHead}, {OpusTags("", {"TITLE=First"})}}),
-                            StreamPages(2, {{kVorbisId},
-                                            {VorbisComment("", {"TITLE=Second"}), kVorbisSetup}})}),
-                ReadStatus::Found, u"First"},
-        OggCase{"NoTitleField", Vorbis("Lavf", {"ARTIST=x"}), ReadStatus::NoTitle, u""},
-        OggCase{"TheoraTitleBeatsVorbis",
-                TheoraAndVorbis({"ENCODER=x", "title=\xE6\x97\xA5\xE6\x9C\xAC"}, {"TITLE=Audio"}),
-                ReadStatus::Found, u"日本"},
-        OggCase{"TheoraWithoutTitleFallsToVorbis", TheoraAndVorbis({"ENCODER=x"}, {"TITLE=Audio"}),
-                ReadStatus::Found, u"Audio"},
-        OggCase{"EmptyTheoraTitleFallsToVorbis", TheoraAndVorbis({"TITLE="}, {"TITLE=Audio"}),
-                ReadStatus::Found, u"Audio"},
-        OggCase{"EmptyTitleAlone", TheoraAndVorbis({"TITLE="}, {"ARTIST=x"}), ReadStatus::Found,
-                u""},
-        OggCase{"NoTitleInAnyStream", TheoraAndVorbis({"ARTIST=x"}, {"ARTIST=y"}),
-                ReadStatus::NoTitle, u""},
-        OggCase{"OnlyVideo",
-                Join(StreamPages(1, {{kTheoraId}, {TheoraComment("v", {"TITLE=Video"})}})),
-                ReadStatus::Found, u"Video"},
-        OggCase{"WrongCommentMagic",
-                Join(StreamPages(1, {{kVorbisId}, {"\x05vorbis" + Comments("", {"TITLE=x"})}})),
-                ReadStatus::Malformed, u""},
-        OggCase{"NotOgg", "OggX" + std::string(100, '\0'), ReadStatus::NotThisFormat, u""}),
-    [](const testing::TestParamInfo<OggCase>& info) { return std::string(info.param.name); });
+        ReaderCase{"Vorbis", Vorbis("Lavf", {"ENCODER=x", "title=Song"}), ReadStatus::Found,
+                   u"Song"},
+        ReaderCase{"VorbisCommentSpansTwoPages", Vorbis(kStraddle, {"TITLE=Spanning"}, 2),
+                   ReadStatus::Found, u"Spanning"},
+        ReaderCase{"VorbisCommentSpansManyPages",
+                   Vorbis("v", {"PAD=" + std::string(3000, 'p'), "TITLE=\xE6\x97\xA5"}, 3),
+                   ReadStatus::Found, u"\u65E5"},
+        ReaderCase{"PacketOfExactly510Bytes",
+                   Join(StreamPages(3, {{kVorbisId},
+                                        {VorbisComment("", {"TITLE=" + std::string(484, 't')}),
+                                         kVorbisSetup}})),
+                   ReadStatus::Found, std::u16string(484, u't')},
+        ReaderCase{"Opus",
+                   Join(StreamPages(9, {{kOpusHead}, {OpusTags(kStraddle, {"TITLE=Opus"})}}, 2)),
+                   ReadStatus::Found, u"Opus"},
+        ReaderCase{"OggFlac",
+                   Join(StreamPages(4, {{"\x7F"
+                                         "FLAC\x01\x00\x00\x01"
+                                         "fLaC"s +
+                                         std::string(38, '\0')},
+                                        {"\x84\0\0\x1F"s + Comments("ref", {"TITLE=Flac"})}})),
+                   ReadStatus::Found, u"Flac"},
+        ReaderCase{
+            "VideoStreamFirst",
+            Interleave({StreamPages(1, {{kTheoraId}, {"\x81theora", "\x82theora"}}),
+                        StreamPages(2,
+                                    {{kVorbisId},
+                                     {VorbisComment(kStraddle, {"TITLE=Audio"}), kVorbisSetup}},
+                                    2)}),
+            ReadStatus::Found, u"Audio"},
+        ReaderCase{
+            "FirstAudioStreamWins",
+            Interleave({StreamPages(1, {{kOpusHead}, {OpusTags("", {"TITLE=First"})}}),
+                        StreamPages(2, {{kVorbisId},
+                                        {VorbisComment("", {"TITLE=Second"}), kVorbisSetup}})}),
+            ReadStatus::Found, u"First"},
+        ReaderCase{"NoTitleField", Vorbis("Lavf", {"ARTIST=x"}), ReadStatus::NoTitle, u""},
+        ReaderCase{
+            "TheoraTitleBeatsVorbis",
+            TheoraAndVorbis({"ENCODER=x", "title=\xE6\x97\xA5\xE6\x9C\xAC"}, {"TITLE=Audio"}),
+            ReadStatus::Found, u"日本"},
+        ReaderCase{"TheoraWithoutTitleFallsToVorbis",
+                   TheoraAndVorbis({"ENCODER=x"}, {"TITLE=Audio"}), ReadStatus::Found, u"Audio"},
+        ReaderCase{"EmptyTheoraTitleFallsToVorbis", TheoraAndVorbis({"TITLE="}, {"TITLE=Audio"}),
+                   ReadStatus::Found, u"Audio"},
+        ReaderCase{"EmptyTitleAlone", TheoraAndVorbis({"TITLE="}, {"ARTIST=x"}), ReadStatus::Found,
+                   u""},
+        ReaderCase{"NoTitleInAnyStream", TheoraAndVorbis({"ARTIST=x"}, {"ARTIST=y"}),
+                   ReadStatus::NoTitle, u""},
+        ReaderCase{"OnlyVideo",
+                   Join(StreamPages(1, {{kTheoraId}, {TheoraComment("v", {"TITLE=Video"})}})),
+                   ReadStatus::Found, u"Video"},
+        ReaderCase{"WrongCommentMagic",
+                   Join(StreamPages(1, {{kVorbisId}, {"\x05vorbis" + Comments("", {"TITLE=x"})}})),
+                   ReadStatus::Malformed, u""},
+        ReaderCase{"NotOgg", "OggX" + std::string(100, '\0'), ReadStatus::NotThisFormat, u""}),
+    CaseName);
 
 TEST(OggReader, PageThatDoesNotContinueTheCommentIsMalformed) {
     std::vector<std::string> pages =
@@ -227,9 +211,8 @@ TEST(OggReader, HostileCommentCounts) {
 
 TEST(OggReader, FailingSourceIsIoError) {
     const std::string file = Vorbis("Lavf", {"TITLE=x"});
-    FailingSource src(file, 100);
-    EXPECT_EQ(ReadOggTitle(src, MarkingAnsi).status, ReadStatus::IoError);
+    ExpectIoErrorFrom(ReadOggTitle, file, 100);
 }
 
 }  // namespace
-}  // namespace qm::media
+}  // namespace qm::media::test

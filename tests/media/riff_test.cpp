@@ -1,16 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 
-#include "media/Readers.h"
-#include "media/Text.h"
 #include "media/TestUtil.h"
 
-namespace qm::media {
+namespace qm::media::test {
 namespace {
-
-using namespace testing_util;
 
 enum class Pad { Yes, No };
 
@@ -39,29 +34,13 @@ std::string Avi(const std::string& info) {
 }
 
 TitleResult Read(const std::string& file) {
-    return Run(ReadRiffTitle, file);
+    return RunReader(ReadRiffTitle, file);
 }
 
-struct RiffCase {
-    const char* name;
-    std::string file;
-    ReadStatus status;
-    std::u16string title;
-};
-
-void PrintTo(const RiffCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class RiffTest : public testing::TestWithParam<RiffCase> {};
+class RiffTest : public ReaderTest {};
 
 TEST_P(RiffTest, ReadsTitle) {
-    const RiffCase& c = GetParam();
-    test::WriteSeedsIfAsked("riff", {{c.name, c.file}});
-    const TitleResult r = Read(c.file);
-    EXPECT_EQ(r.status, c.status);
-    EXPECT_EQ(EncodeUtf8(r.title), EncodeUtf8(c.title));
-    ExpectTruncationsSafe(ReadRiffTitle, c.file, c.title);
+    ExpectCaseAndTruncations(ReadRiffTitle, "riff", GetParam());
 }
 
 const std::string kBigData = std::string(100001, '\x7F');  // odd: padded
@@ -69,39 +48,40 @@ const std::string kBigData = std::string(100001, '\x7F');  // odd: padded
 INSTANTIATE_TEST_SUITE_P(
     Files, RiffTest,
     testing::Values(
-        RiffCase{"WavInfoBeforeData", Riff("WAVE", kFmt + Info("Hello") + Chunk("data", kBigData)),
-                 ReadStatus::Found, u"Hello"},
-        RiffCase{"WavInfoAfterData", Riff("WAVE", kFmt + Chunk("data", kBigData) + Info("Hi")),
-                 ReadStatus::Found, u"Hi"},
-        RiffCase{"AviTopLevelInfo", Avi(Info("Clip")), ReadStatus::Found, u"Clip"},
-        RiffCase{"AviInfoInsideHdrl",
-                 Riff("AVI ", List("hdrl", Chunk("avih", std::string(56, '\0')) + Info("In"))),
-                 ReadStatus::Found, u"In"},
-        RiffCase{"Utf8Title", Avi(Info("\xE6\x97\xA5\xE6\x9C\xAC")), ReadStatus::Found,
-                 u"\u65E5\u672C"},
-        RiffCase{"NonUtf8TitleGoesToAnsiDecoder", Avi(Info("\x93\xFA\x96\x7B")), ReadStatus::Found,
-                 u"[ansi]\u0093\u00FA\u0096{"},
-        RiffCase{"TrailingNulsDropped", Avi(Info(std::string("Name\0\0\0", 7))), ReadStatus::Found,
-                 u"Name"},
-        RiffCase{"TextEndsAtFirstNul", Avi(Info(std::string("Name\0junk", 9))), ReadStatus::Found,
-                 u"Name"},
-        RiffCase{"EmptyTitle", Avi(Info("")), ReadStatus::Found, u""},
-        RiffCase{"OddChunksPadded", Riff("WAVE", Chunk("odd ", "abc") + Info("Odd", Pad::Yes)),
-                 ReadStatus::Found, u"Odd"},
-        RiffCase{"OddChunksWithoutPad",
-                 Riff("WAVE", Chunk("odd ", "abc", Pad::No) + Info("Odd", Pad::No)),
-                 ReadStatus::Found, u"Odd"},
-        RiffCase{"NoInfo", Avi(""), ReadStatus::NoTitle, u""},
-        RiffCase{"InfoWithoutInam", Avi(List("INFO", Chunk("ISFT", "x"))), ReadStatus::NoTitle,
-                 u""},
-        RiffCase{"InfoInLaterAvixFormIgnored", Avi("") + Riff("AVIX", Info("Late")),
-                 ReadStatus::NoTitle, u""},
-        RiffCase{"InamOutsideInfoIgnored", Riff("WAVE", Chunk("INAM", "Stray")),
-                 ReadStatus::NoTitle, u""},
-        RiffCase{"OtherRiffForm", Riff("WEBP", Info("Pic")), ReadStatus::NotThisFormat, u""},
-        RiffCase{"TooShort", std::string("RIFF\0\0\0", 7), ReadStatus::NotThisFormat, u""},
-        RiffCase{"NotRiff", std::string(64, 'x'), ReadStatus::NotThisFormat, u""}),
-    [](const testing::TestParamInfo<RiffCase>& info) { return std::string(info.param.name); });
+        ReaderCase{"WavInfoBeforeData",
+                   Riff("WAVE", kFmt + Info("Hello") + Chunk("data", kBigData)), ReadStatus::Found,
+                   u"Hello"},
+        ReaderCase{"WavInfoAfterData", Riff("WAVE", kFmt + Chunk("data", kBigData) + Info("Hi")),
+                   ReadStatus::Found, u"Hi"},
+        ReaderCase{"AviTopLevelInfo", Avi(Info("Clip")), ReadStatus::Found, u"Clip"},
+        ReaderCase{"AviInfoInsideHdrl",
+                   Riff("AVI ", List("hdrl", Chunk("avih", std::string(56, '\0')) + Info("In"))),
+                   ReadStatus::Found, u"In"},
+        ReaderCase{"Utf8Title", Avi(Info("\xE6\x97\xA5\xE6\x9C\xAC")), ReadStatus::Found,
+                   u"\u65E5\u672C"},
+        ReaderCase{"NonUtf8TitleGoesToAnsiDecoder", Avi(Info("\x93\xFA\x96\x7B")),
+                   ReadStatus::Found, u"[ansi]\u0093\u00FA\u0096{"},
+        ReaderCase{"TrailingNulsDropped", Avi(Info(std::string("Name\0\0\0", 7))),
+                   ReadStatus::Found, u"Name"},
+        ReaderCase{"TextEndsAtFirstNul", Avi(Info(std::string("Name\0junk", 9))), ReadStatus::Found,
+                   u"Name"},
+        ReaderCase{"EmptyTitle", Avi(Info("")), ReadStatus::Found, u""},
+        ReaderCase{"OddChunksPadded", Riff("WAVE", Chunk("odd ", "abc") + Info("Odd", Pad::Yes)),
+                   ReadStatus::Found, u"Odd"},
+        ReaderCase{"OddChunksWithoutPad",
+                   Riff("WAVE", Chunk("odd ", "abc", Pad::No) + Info("Odd", Pad::No)),
+                   ReadStatus::Found, u"Odd"},
+        ReaderCase{"NoInfo", Avi(""), ReadStatus::NoTitle, u""},
+        ReaderCase{"InfoWithoutInam", Avi(List("INFO", Chunk("ISFT", "x"))), ReadStatus::NoTitle,
+                   u""},
+        ReaderCase{"InfoInLaterAvixFormIgnored", Avi("") + Riff("AVIX", Info("Late")),
+                   ReadStatus::NoTitle, u""},
+        ReaderCase{"InamOutsideInfoIgnored", Riff("WAVE", Chunk("INAM", "Stray")),
+                   ReadStatus::NoTitle, u""},
+        ReaderCase{"OtherRiffForm", Riff("WEBP", Info("Pic")), ReadStatus::NotThisFormat, u""},
+        ReaderCase{"TooShort", std::string("RIFF\0\0\0", 7), ReadStatus::NotThisFormat, u""},
+        ReaderCase{"NotRiff", std::string(64, 'x'), ReadStatus::NotThisFormat, u""}),
+    CaseName);
 
 TEST(RiffReader, MediaPayloadsAreSteppedOver) {
     const std::string file =
@@ -187,9 +167,8 @@ TEST(RiffReader, GarbageChunkIdIsMalformed) {
 
 TEST(RiffReader, FailingSourceIsIoError) {
     const std::string file = Avi(Info("Clip"));
-    FailingSource src(file, 30);
-    EXPECT_EQ(ReadRiffTitle(src, MarkingAnsi).status, ReadStatus::IoError);
+    ExpectIoErrorFrom(ReadRiffTitle, file, 30);
 }
 
 }  // namespace
-}  // namespace qm::media
+}  // namespace qm::media::test
