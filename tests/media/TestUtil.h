@@ -46,24 +46,17 @@ inline void PutLE(Bytes& out, std::uint64_t v, int bytes) {
         out.push_back(static_cast<char>(v >> (8 * i)));
 }
 
-inline Bytes Le32(std::uint32_t v) {
+// An integer as Bits/8 bytes: Le<32>(v), Be<24>(v).
+template <int Bits>
+Bytes Le(std::uint64_t v) {
     Bytes out;
-    PutLE(out, v, 4);
+    PutLE(out, v, Bits / 8);
     return out;
 }
-inline Bytes Le64(std::uint64_t v) {
+template <int Bits>
+Bytes Be(std::uint64_t v) {
     Bytes out;
-    PutLE(out, v, 8);
-    return out;
-}
-inline Bytes Be32(std::uint32_t v) {
-    Bytes out;
-    PutBE(out, v, 4);
-    return out;
-}
-inline Bytes Be24(std::uint32_t v) {
-    Bytes out;
-    PutBE(out, v, 3);
+    PutBE(out, v, Bits / 8);
     return out;
 }
 
@@ -178,6 +171,23 @@ inline void ExpectSamplesTruncateSafely(Reader reader, const std::string& seedPr
 inline void ExpectIoErrorFrom(Reader reader, const Bytes& file, std::uint64_t failFrom) {
     FailingSource src(file, failFrom);
     EXPECT_EQ(reader(src, MarkingAnsi).status, ReadStatus::IoError);
+}
+
+// What a reader takes from a file does not grow with its media data: the files `build` makes
+// around 1 KiB and 4 MiB of media both give `title`, for the same bytes read and fewer than
+// `most`.
+template <typename Build>
+void ExpectBytesReadFlatAsMediaGrows(Reader reader, Build build, const std::u16string& title,
+                                     std::uint64_t most) {
+    std::vector<std::uint64_t> read;
+    for (const std::size_t media : {std::size_t{1} << 10, std::size_t{1} << 22}) {
+        const Bytes file = build(media);
+        MemorySource src(file.data(), file.size());
+        EXPECT_EQ(EncodeUtf8(reader(src, MarkingAnsi).title), EncodeUtf8(title)) << media;
+        read.push_back(src.BytesRead());
+    }
+    EXPECT_EQ(read[0], read[1]);
+    EXPECT_LT(read[1], most);
 }
 
 // One row of a reader's table test: a file and what the reader makes of it.

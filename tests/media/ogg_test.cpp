@@ -36,8 +36,8 @@ std::vector<std::string> StreamPages(std::uint32_t serial, const std::vector<Pac
             for (std::size_t i = seg; i < seg + k; ++i)
                 bytes += static_cast<unsigned char>(lacing[i]);
             const char flags = static_cast<char>((continued ? 1 : 0) | (pages.empty() ? 2 : 0));
-            pages.push_back("OggS\0"s + flags + Le64(0) + Le32(serial) + Le32(sequence++) +
-                            Le32(0) + static_cast<char>(k) + lacing.substr(seg, k) +
+            pages.push_back("OggS\0"s + flags + Le<64>(0) + Le<32>(serial) + Le<32>(sequence++) +
+                            Le<32>(0) + static_cast<char>(k) + lacing.substr(seg, k) +
                             data.substr(at, bytes));
             continued = static_cast<unsigned char>(lacing[seg + k - 1]) == 255;
             seg += k;
@@ -72,10 +72,10 @@ std::string Interleave(const std::vector<std::vector<std::string>>& streams) {
 }
 
 std::string Comments(const std::string& vendor, const std::vector<std::string>& fields) {
-    std::string c = Le32(static_cast<std::uint32_t>(vendor.size())) + vendor +
-                    Le32(static_cast<std::uint32_t>(fields.size()));
+    std::string c = Le<32>(static_cast<std::uint32_t>(vendor.size())) + vendor +
+                    Le<32>(static_cast<std::uint32_t>(fields.size()));
     for (const std::string& f : fields)
-        c += Le32(static_cast<std::uint32_t>(f.size())) + f;
+        c += Le<32>(static_cast<std::uint32_t>(f.size())) + f;
     return c;
 }
 
@@ -203,9 +203,9 @@ TEST(OggReader, PageCountIsCapped) {
 }
 
 TEST(OggReader, HostileCommentCounts) {
-    const std::string packet = "\x03vorbis" + Le32(0) + Le32(0xFFFFFFFF) + Le32(3) + "a=b";
+    const std::string packet = "\x03vorbis" + Le<32>(0) + Le<32>(0xFFFFFFFF) + Le<32>(3) + "a=b";
     EXPECT_EQ(Read(Join(StreamPages(1, {{kVorbisId}, {packet}}))).status, ReadStatus::Malformed);
-    const std::string vendor = "\x03vorbis" + Le32(0xFFFFFFF0) + "x";
+    const std::string vendor = "\x03vorbis" + Le<32>(0xFFFFFFF0) + "x";
     EXPECT_EQ(Read(Join(StreamPages(1, {{kVorbisId}, {vendor}}))).status, ReadStatus::Malformed);
 }
 
