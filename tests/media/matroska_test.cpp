@@ -179,6 +179,8 @@ INSTANTIATE_TEST_SUITE_P(
                 ReadStatus::Malformed, u""},
         ReaderCase{"UnknownSizeInfo", File(Unknown(kInfo, El(kTitle, "T"))), ReadStatus::Malformed,
                 u""},
+        ReaderCase{"UnknownSizeInsideInfo", Plain({{kInfo, El(kInfo, Unknown(kTitle, "T"))}}),
+                ReadStatus::Malformed, u""},
         ReaderCase{"UidLongerThanEightBytes",
                 Plain({{kTags, Tags(Tag(El(kTagTrackUid, Bytes(9, '\1')), SimpleTag("TITLE", "x")))}}),
                 ReadStatus::Malformed, u""},
