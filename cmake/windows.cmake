@@ -12,12 +12,26 @@ else()
 endif()
 target_link_libraries(qm_win ${_scope} qm_media qm_core
   comctl32 shell32 ole32 oleaut32 uuid version gdi32 user32 advapi32 kernel32)
-target_compile_definitions(qm_win ${_scope} NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0600)
+# Built against Windows XP's API, the oldest system the program starts on: a call to anything
+# newer fails the build, so such a function can only be looked up at run time with a fallback.
+# scripts/check-imports.sh proves the result on the import tables.
+target_compile_definitions(qm_win ${_scope} NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501 _WIN32_IE=0x0600)
+# A source that still calls a newer function directly is built against Vista's API so the tree
+# builds; the import check then names the function until the call becomes a run-time lookup.
+foreach(_src ${QM_WIN_SOURCES})
+  file(STRINGS ${_src} _direct REGEX "::CompareStringOrdinal\\(")
+  if(_direct)
+    set_source_files_properties(${_src} PROPERTIES COMPILE_OPTIONS
+      "-U_WIN32_WINNT;-UWINVER;-D_WIN32_WINNT=0x0600;-DWINVER=0x0600")
+  endif()
+endforeach()
 target_include_directories(qm_win ${_scope} ${CMAKE_SOURCE_DIR}/src)
 
 set(QM_STATIC_LINK -static -static-libgcc -static-libstdc++)
 
-add_executable(Quillmark WIN32 ${CMAKE_SOURCE_DIR}/src/main.cpp ${CMAKE_SOURCE_DIR}/res/Quillmark.rc)
+# XpTickCount.cpp keeps the static thread library's GetTickCount64 out of the import table.
+add_executable(Quillmark WIN32 ${CMAKE_SOURCE_DIR}/src/main.cpp ${CMAKE_SOURCE_DIR}/src/XpTickCount.cpp
+               ${CMAKE_SOURCE_DIR}/res/Quillmark.rc)
 target_link_libraries(Quillmark PRIVATE qm_win)
 target_link_options(Quillmark PRIVATE ${QM_STATIC_LINK} $<$<CONFIG:MinSizeRel,Release>:-s>)
 set_target_properties(Quillmark PROPERTIES OUTPUT_NAME Quillmark)

@@ -29,6 +29,10 @@ std::size_t LeadBytes::CharLength(std::string_view text, std::size_t pos) const 
     return 1;
 }
 
+std::string_view FirstCharacter(std::string_view text, const LeadBytes& lead) {
+    return text.empty() ? text : text.substr(0, lead.CharLength(text, 0));
+}
+
 namespace {
 
 // Calls visit(pos, length) for every character from the start; stops when visit returns false.

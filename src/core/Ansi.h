@@ -35,6 +35,10 @@ class LeadBytes {
     std::bitset<256> lead_;
 };
 
+// The first character of `text`: its first byte, or its first two where they form a
+// double-byte character; empty for an empty text.
+std::string_view FirstCharacter(std::string_view text, const LeadBytes& lead);
+
 // Position of the last character of `text` that is a single byte found in `chars`, or npos.
 std::size_t FindLastChar(std::string_view text, std::string_view chars, const LeadBytes& lead);
 

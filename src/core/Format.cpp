@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 namespace qm {
 
@@ -29,16 +30,14 @@ std::uint64_t RoundScaled(double a, int decimals) {
 }
 
 // Decimal digits of `value` grouped by threes.
-std::string GroupedDigits(std::uint64_t value, char thousand) {
-    std::string reversed;
-    int count = 0;
-    do {
-        if (count > 0 && count % 3 == 0 && thousand != '\0') reversed += thousand;
-        reversed += static_cast<char>('0' + value % 10);
-        value /= 10;
-        ++count;
-    } while (value != 0);
-    return std::string(reversed.rbegin(), reversed.rend());
+std::string GroupedDigits(std::uint64_t value, const std::string& thousand) {
+    const std::string digits = std::to_string(value);
+    std::string text;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) text += thousand;
+        text += digits[i];
+    }
+    return text;
 }
 
 }  // namespace
@@ -71,7 +70,7 @@ std::string FormatByteSize(std::uint8_t selector, std::int64_t value,
         text += GroupedDigits(rounded, separators.thousand);
     } else {
         text += GroupedDigits(rounded / 100, separators.thousand);
-        if (separators.decimal != '\0') text += separators.decimal;
+        text += separators.decimal;
         text += static_cast<char>('0' + rounded / 10 % 10);
         text += static_cast<char>('0' + rounded % 10);
     }

@@ -6,10 +6,12 @@
 
 namespace qm {
 
-// The locale's separators, one character each. A NUL separator writes nothing.
+// The locale's separators, one character each in the ANSI code page: one byte, or the two of a
+// double-byte character (a full-width comma is 0x81 0x43 in code page 932). An empty separator
+// writes nothing.
 struct Separators {
-    char thousand = ',';
-    char decimal = '.';
+    std::string thousand = ",";
+    std::string decimal = ".";
 };
 
 // A count as text. Selector 0: plain number ("1,234,567"); 1: bytes ("1,234,567 B"); 2:

@@ -41,6 +41,17 @@ std::string TrimVersionValue(std::string_view reported) {
     return std::string(text);
 }
 
+std::string_view VersionValueText(const unsigned char* block, std::size_t blockSize,
+                                  const void* value, std::size_t reportedLength) {
+    if (value == nullptr) return std::string_view();
+    const char* text = static_cast<const char*>(value);
+    const auto begin = reinterpret_cast<std::uintptr_t>(block);
+    const auto at = reinterpret_cast<std::uintptr_t>(value);
+    if (block != nullptr && at >= begin && at - begin < blockSize)
+        return std::string_view(text, blockSize - (at - begin));
+    return std::string_view(text, reportedLength);
+}
+
 std::string CaptionWithVersion(std::string_view appTitle, std::string_view version,
                                std::string_view componentName) {
     std::string caption(appTitle);

@@ -34,6 +34,14 @@ std::string StringSubBlock(std::uint32_t translation, std::string_view key);
 // from both ends. Bytes of 128 and above are text and stay.
 std::string TrimVersionValue(std::string_view reported);
 
+// The text a query of a version block points at, up to the block's end: `value` points into the
+// `blockSize` bytes from `block`. The length a query reports is not trusted to bound it: some
+// systems count it in characters, which cuts a double-byte text to about half. Where `value` lies
+// outside the block, the reported length is all there is to bound it. TrimVersionValue then cuts
+// it at its first NUL.
+std::string_view VersionValueText(const unsigned char* block, std::size_t blockSize,
+                                  const void* value, std::size_t reportedLength);
+
 // "<title> Ver.<version> - <componentName>", e.g. Quillmark Ver.0.7.4.17 - Form1.
 std::string CaptionWithVersion(std::string_view appTitle, std::string_view version,
                                std::string_view componentName);

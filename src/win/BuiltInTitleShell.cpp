@@ -21,6 +21,7 @@ const IID IID_TitleShellItem = {
 constexpr DISPID kNameSpace = 1;
 constexpr DISPID kParseName = 2;
 constexpr DISPID kGetDetailsOf = 3;
+constexpr DISPID kExtendedProperty = 4;
 
 std::u16string DecodeAnsi(std::string_view bytes) {
     if (bytes.empty() || bytes.size() > 0x7FFFFFFF) return std::u16string();
@@ -173,7 +174,19 @@ bool NameIs(const wchar_t* name, const wchar_t* expected) {
            CSTR_EQUAL;
 }
 
-// One file of a folder.
+// A Title as a BSTR answer.
+HRESULT AnswerText(const std::wstring& text, VARIANT& answer) {
+    answer.vt = VT_BSTR;
+    answer.bstrVal = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    if (!answer.bstrVal) {
+        answer.vt = VT_EMPTY;
+        return E_OUTOFMEMORY;
+    }
+    return S_OK;
+}
+
+// One file of a folder. Like the system's items from Vista on, it answers
+// ExtendedProperty("System.Title"); it knows no other property.
 class TitleShellItem final : public DispatchObject {
   public:
     explicit TitleShellItem(std::wstring path) : path_(std::move(path)) {}
@@ -181,9 +194,16 @@ class TitleShellItem final : public DispatchObject {
 
   protected:
     const IID& OwnIid() const override { return IID_TitleShellItem; }
-    DISPID Lookup(const wchar_t*) const override { return DISPID_UNKNOWN; }
-    HRESULT Call(DISPID, const DISPPARAMS&, VARIANT&, UINT*) override {
-        return DISP_E_MEMBERNOTFOUND;
+    DISPID Lookup(const wchar_t* name) const override {
+        return NameIs(name, L"ExtendedProperty") ? kExtendedProperty : DISPID_UNKNOWN;
+    }
+    HRESULT Call(DISPID id, const DISPPARAMS& params, VARIANT& answer, UINT* argErr) override {
+        if (id != kExtendedProperty) return DISP_E_MEMBERNOTFOUND;
+        if (params.cArgs != 1) return DISP_E_BADPARAMCOUNT;
+        std::wstring property;
+        if (!ArgAsText(params.rgvarg[0], property)) return Mismatch(argErr, 0);
+        if (!NameIs(property.c_str(), L"System.Title")) return E_INVALIDARG;
+        return AnswerText(ReadFileTitle(path_), answer);
     }
 
   private:
@@ -230,13 +250,7 @@ class TitleShellFolder final : public DispatchObject {
             if (itemDispatch &&
                 SUCCEEDED(itemDispatch->QueryInterface(IID_TitleShellItem, own.PutVoid())))
                 title = ReadFileTitle(static_cast<TitleShellItem*>(own.Get())->Path());
-            answer.vt = VT_BSTR;
-            answer.bstrVal = ::SysAllocStringLen(title.data(), static_cast<UINT>(title.size()));
-            if (!answer.bstrVal) {
-                answer.vt = VT_EMPTY;
-                return E_OUTOFMEMORY;
-            }
-            return S_OK;
+            return AnswerText(title, answer);
         }
         return DISP_E_MEMBERNOTFOUND;
     }

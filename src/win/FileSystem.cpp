@@ -1,5 +1,9 @@
 #include "win/FileSystem.h"
 
+#include <cstring>
+
+#include "win/framework/ComError.h"
+
 namespace qm::win {
 
 namespace {
@@ -67,12 +71,69 @@ bool IsFolder(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+namespace {
+
+const FindCalls kSystemFindCalls = {::FindFirstFileA, ::FindNextFileA};
+const FindCalls* g_findCalls = &kSystemFindCalls;
+
+// Entries skipped in a row before a listing gives up: far more than a folder holds, a bound
+// against a search that keeps failing without moving on.
+constexpr int kMaxSkippedEntries = 1 << 20;
+
+}  // namespace
+
+void SetFindCallsForTests(const FindCalls* calls) {
+    g_findCalls = calls ? calls : &kSystemFindCalls;
+}
+
 FolderListing::FolderListing(const std::string& pattern)
-    : find_(::FindFirstFileA(pattern.c_str(), &data_)) {}
+    : find_(g_findCalls->first(pattern.c_str(), &data_)) {
+    if (!find_) {
+        if (::GetLastError() == ERROR_MORE_DATA) StartWide(pattern);
+        return;
+    }
+    if (!Deliverable() && !Next()) find_.Reset();
+}
+
+void FolderListing::StartWide(const std::string& pattern) {
+    WIN32_FIND_DATAW wide = {};
+    find_.Reset(::FindFirstFileW(AnsiToWide(pattern).c_str(), &wide));
+    if (!find_) return;
+    // The ANSI form of the name, kept only when it fits the buffer with its NUL.
+    const int n = ::WideCharToMultiByte(CP_ACP, 0, wide.cFileName, -1, data_.cFileName,
+                                        static_cast<int>(sizeof data_.cFileName), nullptr, nullptr);
+    if (n > 0) {
+        data_.dwFileAttributes = wide.dwFileAttributes;
+        data_.ftCreationTime = wide.ftCreationTime;
+        data_.ftLastAccessTime = wide.ftLastAccessTime;
+        data_.ftLastWriteTime = wide.ftLastWriteTime;
+        data_.nFileSizeHigh = wide.nFileSizeHigh;
+        data_.nFileSizeLow = wide.nFileSizeLow;
+        return;
+    }
+    if (!Next()) find_.Reset();
+}
+
+bool FolderListing::Deliverable() const {
+    return std::memchr(data_.cFileName, '\0', sizeof data_.cFileName) != nullptr;
+}
+
+std::string FolderListing::Name() const {
+    const char* name = data_.cFileName;
+    const void* end = std::memchr(name, '\0', sizeof data_.cFileName);
+    return std::string(name, end ? static_cast<const char*>(end) : name + sizeof data_.cFileName);
+}
 
 bool FolderListing::Next() {
     if (!find_) return false;
-    return ::FindNextFileA(find_.Get(), &data_) != 0;
+    for (int skipped = 0; skipped < kMaxSkippedEntries; ++skipped) {
+        if (!g_findCalls->next(find_.Get(), &data_)) {
+            if (::GetLastError() == ERROR_MORE_DATA) continue;  // the search has moved past it
+            return false;
+        }
+        if (Deliverable()) return true;
+    }
+    return false;
 }
 
 }  // namespace qm::win

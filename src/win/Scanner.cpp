@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/PathPieces.h"
+#include "win/BuiltInTitleShell.h"
 #include "win/FileSystem.h"
 #include "win/ShellFactory.h"
 #include "win/TitleQuery.h"
@@ -44,8 +45,14 @@ void ExamineFile(const ScanTarget& target, const std::string& path) {
             objects.item.Clear();
         }
     } examination;
+    const ShellTitleAnswer answer =
+        AskShellTitle(examination.shell.Get(), folder, fileName, examination.objects);
+    // Where the shell cannot say which of its details is the Title (a folder that names its
+    // columns without one), the file's own metadata answers rather than nothing.
     const std::string title =
-        ReadShellTitle(examination.shell.Get(), folder, fileName, examination.objects);
+        answer.kind == ShellTitleAnswer::TitleUnnamed
+            ? ReadShellTitle(CreateBuiltInTitleShell().Get(), folder, fileName)
+            : answer.text;
     if (title.empty()) return;
     const std::string baseName = BaseNamePiece(path, lead);
     if (title == baseName) return;

@@ -38,7 +38,9 @@ bool SystemShellAnswersTitle() {
     if (folder.back() != '\\') folder += '\\';
     try {
         ComPtr<IDispatch> shell = CreateSystemShellObject();
-        return AskShellTitle(shell.Get(), folder, "kernel32.dll").has_value();
+        // An answer of any Title, empty included, from a column or property known to be the
+        // Title; not just any answer of GetDetailsOf.
+        return AskShellTitle(shell.Get(), folder, "kernel32.dll").kind == ShellTitleAnswer::Title;
     } catch (...) {
         return false;
     }

@@ -23,8 +23,9 @@ ComPtr<IDispatch> CreateShellObject();
 ComPtr<IDispatch> CreateSystemShellObject();
 
 // Whether the system's shell object answers the Title detail: one examination of a file that
-// every system has, which must get through all three calls. Never raises; false also when the
-// object cannot be created. CreateShellObject asks this once per process.
+// every system has, which must reach a detail known to be the Title (see AskShellTitle) and get
+// its answer. Never raises; false also when the object cannot be created. CreateShellObject asks
+// this once per process.
 bool SystemShellAnswersTitle();
 
 // Replaces the factory behind CreateShellObject (tests); an empty function restores the

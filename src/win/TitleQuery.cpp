@@ -1,10 +1,12 @@
 #include "win/TitleQuery.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "win/framework/ComError.h"
 #include "win/framework/Raii.h"
+#include "win/OsNameWin.h"
 
 namespace qm::win {
 
@@ -44,7 +46,40 @@ std::string TextOf(Variant& v) {
     return WideToAnsi(p->bstrVal, static_cast<int>(::SysStringLen(p->bstrVal)));
 }
 
+std::optional<ShellGeneration>& GenerationForTests() {
+    static std::optional<ShellGeneration> generation;
+    return generation;
+}
+
+// The Title through the item's ExtendedProperty, or nothing when the item does not answer it.
+std::optional<std::string> ExtendedTitle(IDispatch* item) {
+    Variant arg, answer;
+    SetText(arg, "System.Title");
+    try {
+        InvokeMethod(item, L"ExtendedProperty", arg.Get(), 1, answer.Get());
+    } catch (const ComError&) {
+        return std::nullopt;
+    }
+    return TextOf(answer);
+}
+
 }  // namespace
+
+ShellGeneration SystemShellGeneration() {
+    if (const std::optional<ShellGeneration>& forced = GenerationForTests()) return *forced;
+    static const ShellGeneration generation = [] {
+        // Major version 5 is 2000, XP and Server 2003; the program starts on nothing older.
+        OsVersionRecord version;
+        if (SystemOsProbe().ReadVersion(version, false) && version.major < 6)
+            return ShellGeneration::Classic;
+        return ShellGeneration::PropertySystem;
+    }();
+    return generation;
+}
+
+void SetShellGenerationForTests(std::optional<ShellGeneration> generation) {
+    GenerationForTests() = generation;
+}
 
 void InvokeMethod(IDispatch* object, const wchar_t* name, VARIANTARG* args, UINT count,
                   VARIANT* result) {
@@ -68,41 +103,44 @@ void InvokeMethod(IDispatch* object, const wchar_t* name, VARIANTARG* args, UINT
     if (FAILED(hr)) ThrowInvokeError(hr, info);
 }
 
-int TitleColumnOf(IShellFolder2* folder) {
-    if (!folder) return kClassicTitleColumn;
+std::optional<int> TitleColumnOf(IShellFolder2* folder, bool* numbered) {
+    if (numbered) *numbered = false;
+    if (!folder) return std::nullopt;
     for (UINT column = 0; column < kMaxColumns; ++column) {
         SHCOLUMNID id = {};
         if (folder->MapColumnToSCID(column, &id) != S_OK) break;  // past the last column
+        if (numbered) *numbered = true;
         if (::IsEqualGUID(id.fmtid, kFmtidSummaryInformation) && id.pid == kPidTitle)
             return static_cast<int>(column);
     }
-    return kClassicTitleColumn;
+    return std::nullopt;
 }
 
-int TitleColumnOfFolderObject(IDispatch* folderObject) {
-    if (!folderObject) return kClassicTitleColumn;
+std::optional<int> TitleColumnOfFolderObject(IDispatch* folderObject, bool* numbered) {
+    if (numbered) *numbered = false;
+    if (!folderObject) return std::nullopt;
     ComPtr<IShellFolder2> folder;
     if (SUCCEEDED(folderObject->QueryInterface(IID_IShellFolder2, folder.PutVoid())) && folder)
-        return TitleColumnOf(folder.Get());
+        return TitleColumnOf(folder.Get(), numbered);
 
     ComPtr<IPersistFolder2> persist;
     if (FAILED(folderObject->QueryInterface(IID_IPersistFolder2, persist.PutVoid())) || !persist)
-        return kClassicTitleColumn;
+        return std::nullopt;
     LPITEMIDLIST raw = nullptr;
-    if (FAILED(persist->GetCurFolder(&raw)) || !raw) return kClassicTitleColumn;
+    if (FAILED(persist->GetCurFolder(&raw)) || !raw) return std::nullopt;
     UniqueCoTaskMem pidl(raw);
 
     ComPtr<IShellFolder> desktop;
-    if (FAILED(::SHGetDesktopFolder(desktop.Put())) || !desktop) return kClassicTitleColumn;
+    if (FAILED(::SHGetDesktopFolder(desktop.Put())) || !desktop) return std::nullopt;
     HRESULT hr = raw->mkid.cb == 0  // the desktop itself
                      ? desktop->QueryInterface(IID_IShellFolder2, folder.PutVoid())
                      : desktop->BindToObject(raw, nullptr, IID_IShellFolder2, folder.PutVoid());
-    if (FAILED(hr) || !folder) return kClassicTitleColumn;
-    return TitleColumnOf(folder.Get());
+    if (FAILED(hr) || !folder) return std::nullopt;
+    return TitleColumnOf(folder.Get(), numbered);
 }
 
-std::optional<std::string> AskShellTitle(IDispatch* shell, const std::string& folder,
-                                         const std::string& fileName, ShellTitleObjects& objects) {
+ShellTitleAnswer AskShellTitle(IDispatch* shell, const std::string& folder,
+                               const std::string& fileName, ShellTitleObjects& objects) {
     if (!shell) throw ComError(E_POINTER);
 
     {
@@ -111,15 +149,27 @@ std::optional<std::string> AskShellTitle(IDispatch* shell, const std::string& fo
         InvokeMethod(shell, L"NameSpace", arg.Get(), 1, objects.folder.Get());
     }
     IDispatch* folderDispatch = DispatchOf(objects.folder);
-    if (!folderDispatch) return std::nullopt;
-    const int column = TitleColumnOfFolderObject(folderDispatch);
+    if (!folderDispatch) return ShellTitleAnswer{};
+    bool numbered = false;
+    std::optional<int> column = TitleColumnOfFolderObject(folderDispatch, &numbered);
 
     {
         Variant arg;
         SetText(arg, fileName);
         InvokeMethod(folderDispatch, L"ParseName", arg.Get(), 1, objects.item.Get());
     }
-    if (!DispatchOf(objects.item)) return std::nullopt;
+    IDispatch* item = DispatchOf(objects.item);
+    if (!item) return ShellTitleAnswer{};
+
+    if (!column) {
+        if (SystemShellGeneration() == ShellGeneration::PropertySystem) {
+            if (std::optional<std::string> title = ExtendedTitle(item))
+                return ShellTitleAnswer{ShellTitleAnswer::Title, std::move(*title)};
+        } else if (!numbered) {
+            column = kClassicTitleColumn;
+        }
+    }
+    if (!column) return ShellTitleAnswer{ShellTitleAnswer::TitleUnnamed, std::string()};
 
     VARIANTARG args[2];
     ::VariantInit(&args[0]);
@@ -127,21 +177,21 @@ std::optional<std::string> AskShellTitle(IDispatch* shell, const std::string& fo
     args[0].pvarVal = objects.item.Get();
     ::VariantInit(&args[1]);
     args[1].vt = VT_I4;
-    args[1].lVal = column;
+    args[1].lVal = *column;
     Variant answer;
     InvokeMethod(folderDispatch, L"GetDetailsOf", args, 2, answer.Get());
-    return TextOf(answer);
+    return ShellTitleAnswer{ShellTitleAnswer::Title, TextOf(answer)};
 }
 
-std::optional<std::string> AskShellTitle(IDispatch* shell, const std::string& folder,
-                                         const std::string& fileName) {
+ShellTitleAnswer AskShellTitle(IDispatch* shell, const std::string& folder,
+                               const std::string& fileName) {
     ShellTitleObjects objects;
     return AskShellTitle(shell, folder, fileName, objects);
 }
 
 std::string ReadShellTitle(IDispatch* shell, const std::string& folder, const std::string& fileName,
                            ShellTitleObjects& objects) {
-    return AskShellTitle(shell, folder, fileName, objects).value_or(std::string());
+    return AskShellTitle(shell, folder, fileName, objects).text;
 }
 
 std::string ReadShellTitle(IDispatch* shell, const std::string& folder,

@@ -15,10 +15,22 @@
 
 namespace qm::win {
 
-// The column that carried the Title in the shell this program was first made for. From Vista on
-// column 10 carries another property (the Owner on Windows 7 and later), so it is only the
-// answer when a folder cannot say which of its columns is the Title.
+// The column that carries the Title in the shells of Windows 2000 and XP. From Vista on column
+// 10 carries another property (the Owner on Windows 7 and later), so it is taken unchecked only
+// on those two systems.
 constexpr int kClassicTitleColumn = 10;
+
+// How the running system's shell may be asked for a Title it cannot name by its column.
+enum class ShellGeneration {
+    Classic,         // 2000 and XP: column 10 of a file folder is the Title
+    PropertySystem,  // Vista on: an item answers ExtendedProperty("System.Title")
+};
+
+// The running system's generation, from its version (major version 6 and above: Vista on).
+ShellGeneration SystemShellGeneration();
+
+// Test seam: answers `generation` in place of the system's; an empty value restores it.
+void SetShellGenerationForTests(std::optional<ShellGeneration> generation);
 
 // Calls a method of an automation object by name. `args` are given in call order (first
 // argument first); they are handed to Invoke last first, as DISPPARAMS wants them. The result
@@ -28,14 +40,15 @@ void InvokeMethod(IDispatch* object, const wchar_t* name, VARIANTARG* args, UINT
                   VARIANT* result);
 
 // The column of a shell folder that carries the Title property (PKEY_Title: the summary
-// information property set, PID 2), found with MapColumnToSCID; kClassicTitleColumn when no
-// column maps to it.
-int TitleColumnOf(IShellFolder2* folder);
+// information property set, PID 2), found with MapColumnToSCID; nothing when no column maps to it.
+// `numbered` (when given) tells whether the folder named any column at all.
+std::optional<int> TitleColumnOf(IShellFolder2* folder, bool* numbered = nullptr);
 
 // The Title column in the numbering of a folder object returned by "NameSpace": asked of the
 // object itself when it is a shell folder, else of the shell folder it stands for (through
-// IPersistFolder2); kClassicTitleColumn when it is neither.
-int TitleColumnOfFolderObject(IDispatch* folderObject);
+// IPersistFolder2). Nothing when the object answers neither, or no column maps to the Title;
+// `numbered` (when given) tells whether a shell folder was reached that named any column.
+std::optional<int> TitleColumnOfFolderObject(IDispatch* folderObject, bool* numbered = nullptr);
 
 // The objects an examination obtains from the shell object: the folder object "NameSpace"
 // gives and the item object "ParseName" gives. Whoever holds them decides when they go.
@@ -44,22 +57,37 @@ struct ShellTitleObjects {
     Variant item;
 };
 
-// Asks a shell automation object for the Title detail of one file: "NameSpace" with the folder
-// (ending in its separator), "ParseName" on the folder object with the file name, then
-// "GetDetailsOf" on the folder object with the item (a variant by reference) and the Title
-// column (a 32-bit integer). The answer is converted to the ANSI code page with the system's
-// default replacement; it is empty when the file has no title. No answer at all (nullopt) when
-// the shell gives no folder object or no item object: asking a folder for the details of no
-// item would answer the column's header text instead. Raises ComError when a call fails. The
-// folder and item objects are left in `objects`, also when a call fails.
-std::optional<std::string> AskShellTitle(IDispatch* shell, const std::string& folder,
-                                         const std::string& fileName, ShellTitleObjects& objects);
+// What a shell object answered for one file.
+struct ShellTitleAnswer {
+    enum Kind {
+        Title,        // `text` is the Title, empty when the file has none
+        NoObject,     // the shell gave no folder object or no item object
+        TitleUnnamed  // the shell cannot say which of its details is the Title
+    } kind = NoObject;
+    std::string text;
+};
+
+// Asks a shell automation object for the Title of one file: "NameSpace" with the folder (ending
+// in its separator), then "ParseName" on the folder object with the file name. The Title is then
+// asked where it is known to be, never guessed:
+//  - "GetDetailsOf" on the folder object with the item (a variant by reference) and the column
+//    that maps to the Title property (a 32-bit integer);
+//  - failing that, from Vista on, "ExtendedProperty" on the item with "System.Title";
+//  - failing that, on 2000 and XP, "GetDetailsOf" with column 10, when no shell folder behind
+//    the folder object names its columns (where one does, and none is the Title, there is none).
+// Where none of these serves the answer is TitleUnnamed. The text is converted to the ANSI code
+// page with the system's default replacement. No folder or item object gives NoObject: asking a
+// folder for the details of no item would answer the column's header text instead. Raises
+// ComError when NameSpace, ParseName or GetDetailsOf fails; an ExtendedProperty that fails counts
+// as not answered. The folder and item objects are left in `objects`, also when a call fails.
+ShellTitleAnswer AskShellTitle(IDispatch* shell, const std::string& folder,
+                               const std::string& fileName, ShellTitleObjects& objects);
 
 // The same, with every object obtained released before returning, on every path.
-std::optional<std::string> AskShellTitle(IDispatch* shell, const std::string& folder,
-                                         const std::string& fileName);
+ShellTitleAnswer AskShellTitle(IDispatch* shell, const std::string& folder,
+                               const std::string& fileName);
 
-// The same, with no answer taken as no title.
+// The Title text alone: empty unless the answer is a Title.
 std::string ReadShellTitle(IDispatch* shell, const std::string& folder, const std::string& fileName,
                            ShellTitleObjects& objects);
 std::string ReadShellTitle(IDispatch* shell, const std::string& folder,

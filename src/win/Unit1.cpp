@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "win/DropMessages.h"
 #include "win/framework/App.h"
 #include "win/Info.h"
 #include "win/Rename.h"
@@ -87,6 +88,8 @@ bool TForm1::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
 }
 
 void TForm1::OnCreate() {
+    // Drops from the shell reach the window also when the program runs as administrator.
+    AllowDropMessages(Handle());
     // What the shell shows for the about window's links is owned by this window.
     SetShellOwnerWindows(Handle(), App().OwnerWindow());
     FormCreate(*this);

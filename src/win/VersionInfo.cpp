@@ -10,6 +10,16 @@
 
 namespace qm::win {
 
+namespace {
+
+VerQueryValueFn g_verQueryValue = ::VerQueryValueA;
+
+}  // namespace
+
+void SetVerQueryValueForTests(VerQueryValueFn query) {
+    g_verQueryValue = query ? query : ::VerQueryValueA;
+}
+
 std::string ExePath() {
     std::vector<char> buf(MAX_PATH + 1);
     for (;;) {
@@ -32,8 +42,7 @@ void GetVersionInfoString(std::string_view key, const std::string& fileName, std
 
     void* block = nullptr;
     UINT length = 0;
-    if (!::VerQueryValueA(data.data(), std::string(kTranslationSubBlock).c_str(), &block,
-                          &length) ||
+    if (!g_verQueryValue(data.data(), std::string(kTranslationSubBlock).c_str(), &block, &length) ||
         length == 0)
         return;
     const auto translation = FirstTranslation(static_cast<const unsigned char*>(block), length);
@@ -42,9 +51,10 @@ void GetVersionInfoString(std::string_view key, const std::string& fileName, std
     const std::string subBlock = StringSubBlock(*translation, key);
     block = nullptr;
     length = 0;
-    if (!::VerQueryValueA(data.data(), subBlock.c_str(), &block, &length) || length == 0 || !block)
+    if (!g_verQueryValue(data.data(), subBlock.c_str(), &block, &length) || length == 0 || !block)
         return;
-    value = TrimVersionValue(std::string_view(static_cast<const char*>(block), length));
+    // Cut at the first NUL within the block, whatever unit the reported length counts.
+    value = TrimVersionValue(VersionValueText(data.data(), data.size(), block, length));
 }
 
 void SetCaptionWithVersion(Form& form) {

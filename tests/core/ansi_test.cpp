@@ -33,5 +33,17 @@ TEST(LeadBytesTest, LeadBeforeNulStandsAlone) {
     EXPECT_EQ(FindLastChar(text, "\\", lead), 2u);
 }
 
+// A locale's separator is its whole first character: a full-width comma is two bytes in code
+// page 932, and a lone lead byte would swallow the digit after it.
+TEST(LeadBytesTest, FirstCharacterIsWhole) {
+    const LeadBytes cp932 = LeadBytes::Cp932();
+    EXPECT_EQ(FirstCharacter("\x81\x43\x81\x43", cp932), "\x81\x43");
+    EXPECT_EQ(FirstCharacter(",.", cp932), ",");
+    EXPECT_EQ(FirstCharacter("\x81", cp932), "\x81");  // a lead byte at the end stands alone
+    EXPECT_EQ(FirstCharacter("", cp932), "");
+    EXPECT_EQ(FirstCharacter("\xA0x", LeadBytes::Cp1252()), "\xA0");
+}
+
 }  // namespace
+
 }  // namespace qm

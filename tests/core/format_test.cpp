@@ -59,15 +59,25 @@ TEST(FormatByteSizeTest, DefaultSeparators) {
 }
 
 TEST(FormatByteSizeTest, LocaleSeparators) {
-    const Separators german{'.', ','};
+    const Separators german{".", ","};
     EXPECT_EQ(FormatByteSize(2, 1234567, german), "1.206 KB");
     EXPECT_EQ(FormatByteSize(0, 1234567, german), "1.234.567");
     EXPECT_EQ(FormatByteSize(3, 1234567, german), "1,18 MB");
     EXPECT_EQ(FormatByteSize(3, 1048576LL * 1234 + 524288, german), "1.234,50 MB");
-    const Separators none{'\0', '.'};
+    const Separators none{"", "."};
     EXPECT_EQ(FormatByteSize(0, 1234567, none), "1234567");
-    const Separators blank{' ', '.'};
+    const Separators blank{" ", "."};
     EXPECT_EQ(FormatByteSize(1, 1234567, blank), "1 234 567 B");
+    // A double-byte separator stays whole: the full-width comma and stop of code page 932.
+    const Separators fullWidth{"\x81\x43", "\x81\x44"};
+    EXPECT_EQ(FormatByteSize(0, 1234567, fullWidth),
+              "1\x81\x43"
+              "234\x81\x43"
+              "567");
+    EXPECT_EQ(FormatByteSize(3, 1048576LL * 1234 + 524288, fullWidth),
+              "1\x81\x43"
+              "234\x81\x44"
+              "50 MB");
 }
 
 TEST(FormatByteSizeTest, NegativeValuesKeepTheirSign) {

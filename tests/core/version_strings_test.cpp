@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "core/VersionStrings.h"
 
@@ -54,6 +55,24 @@ TEST(VersionStringsTest, ValueTrimming) {
     // Never beyond the reported length, even without a NUL in it.
     const char text[] = "1.2.3.4 and more";
     EXPECT_EQ(TrimVersionValue(std::string_view(text, 7)), "1.2.3.4");
+}
+
+// The value ends at its NUL or at the block's end, whatever length the query reported: Windows
+// may count it in characters, half the bytes of a double-byte text.
+TEST(VersionStringsTest, ValueTextIsBoundedByTheBlockNotTheReportedLength) {
+    const std::string block("xx\x93\xAE\x89\xE6\0yy", 9);  // 動画, then NUL
+    const auto* bytes = reinterpret_cast<const unsigned char*>(block.data());
+    EXPECT_EQ(TrimVersionValue(VersionValueText(bytes, block.size(), block.data() + 2, 3)),
+              "\x93\xAE\x89\xE6");
+    // No NUL before the block ends (the buffer holds exactly the block, so a read past it is
+    // caught under AddressSanitizer).
+    std::vector<unsigned char> tail = {'a', 'b', 'c'};
+    EXPECT_EQ(TrimVersionValue(VersionValueText(tail.data(), tail.size(), tail.data() + 1, 99)),
+              "bc");
+    // Outside the block only the reported length bounds it.
+    const char elsewhere[] = "outside";
+    EXPECT_EQ(VersionValueText(bytes, block.size(), elsewhere, 3), "out");
+    EXPECT_EQ(VersionValueText(bytes, block.size(), nullptr, 3), "");
 }
 
 TEST(VersionStringsTest, Caption) {

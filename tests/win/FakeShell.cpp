@@ -9,7 +9,7 @@ namespace {
 constexpr GUID kFmtidSummaryInformation = {
     0xF29F85E0, 0x4FF9, 0x1068, {0xAB, 0x91, 0x08, 0x00, 0x2B, 0x27, 0xB3, 0xD9}};
 
-enum : DISPID { kNameSpace = 1, kParseName = 2, kGetDetailsOf = 3 };
+enum : DISPID { kNameSpace = 1, kParseName = 2, kGetDetailsOf = 3, kExtendedProperty = 4 };
 
 class FakeObject;
 
@@ -143,6 +143,9 @@ class FakeObject final : public IDispatch {
             ids[0] = kParseName;
         } else if (kind_ == Kind::Folder && ::lstrcmpiW(names[0], L"GetDetailsOf") == 0) {
             ids[0] = kGetDetailsOf;
+        } else if (kind_ == Kind::Item && shell_.extendedProperty &&
+                   ::lstrcmpiW(names[0], L"ExtendedProperty") == 0) {
+            ids[0] = kExtendedProperty;
         } else {
             ids[0] = DISPID_UNKNOWN;
             return DISP_E_UNKNOWNNAME;
@@ -156,6 +159,7 @@ class FakeObject final : public IDispatch {
         FakeCall call;
         call.method = id == kNameSpace ? "NameSpace" : id == kParseName ? "ParseName" : "?";
         if (id == kGetDetailsOf) call.method = "GetDetailsOf";
+        if (id == kExtendedProperty) call.method = "ExtendedProperty";
         // DISPPARAMS holds the arguments last first.
         for (UINT i = params->cArgs; i > 0; --i)
             call.types.push_back(params->rgvarg[i - 1].vt);
@@ -170,6 +174,8 @@ class FakeObject final : public IDispatch {
                 return ParseName(call, params, result, info);
             case kGetDetailsOf:
                 return GetDetailsOf(call, params, result, info);
+            case kExtendedProperty:
+                return ExtendedProperty(call, params, result, info);
             default:
                 shell_.calls.push_back(call);
                 return DISP_E_MEMBERNOTFOUND;
@@ -247,14 +253,34 @@ class FakeObject final : public IDispatch {
         std::wstring key = call.text;
         HRESULT hr = Record(std::move(call), item->name_, info);
         if (FAILED(hr)) return hr;
-        if (result) {
-            auto found = shell_.titles.find(key);
-            ::VariantInit(result);
-            result->vt = VT_BSTR;
-            result->bstrVal =
-                ::SysAllocString(found == shell_.titles.end() ? L"" : found->second.c_str());
-        }
+        const bool titleColumn = shell_.columnCount <= 0 || columnArg.lVal == shell_.titleColumn;
+        ReturnText(result, titleColumn ? TitleOf(key) : shell_.otherDetail);
         return S_OK;
+    }
+
+    HRESULT ExtendedProperty(FakeCall& call, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info) {
+        if (params->cArgs != 1) return Mismatch(call, DISP_E_BADPARAMCOUNT);
+        const VARIANT& arg = params->rgvarg[0];
+        if (arg.vt != VT_BSTR) return Mismatch(call, DISP_E_TYPEMISMATCH);
+        call.text.assign(arg.bstrVal, ::SysStringLen(arg.bstrVal));
+        const bool title = call.text == L"System.Title";
+        HRESULT hr = Record(std::move(call), name_, info);
+        if (FAILED(hr)) return hr;
+        if (!title) return E_INVALIDARG;
+        ReturnText(result, TitleOf(folder_ + name_));
+        return S_OK;
+    }
+
+    std::wstring TitleOf(const std::wstring& path) const {
+        auto found = shell_.titles.find(path);
+        return found == shell_.titles.end() ? std::wstring() : found->second;
+    }
+
+    static void ReturnText(VARIANT* result, const std::wstring& text) {
+        if (!result) return;
+        ::VariantInit(result);
+        result->vt = VT_BSTR;
+        result->bstrVal = ::SysAllocString(text.c_str());
     }
 
     HRESULT Mismatch(FakeCall& call, HRESULT hr) {

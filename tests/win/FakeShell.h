@@ -21,10 +21,10 @@ namespace qm::win::test {
 
 // One call the fake received, with its arguments in call order.
 struct FakeCall {
-    std::string method;          // "NameSpace", "ParseName" or "GetDetailsOf"
+    std::string method;          // "NameSpace", "ParseName", "GetDetailsOf", "ExtendedProperty"
     std::vector<VARTYPE> types;  // argument types, first argument first
     std::wstring text;           // NameSpace: the folder; ParseName: the name; GetDetailsOf: the
-                                 // item's folder + name
+                                 // item's folder + name; ExtendedProperty: the property's name
     long column = -1;            // GetDetailsOf: the column asked for
 };
 
@@ -48,9 +48,13 @@ class FakeShell {
     bool noFolderObject = false;  // NameSpace answers no object
     bool noItemObject = false;    // ParseName answers no object
     // When columnCount > 0, folder objects are also shell folders with that many columns, of
-    // which titleColumn (if in range) maps to the Title property.
-    int columnCount = 0;
-    int titleColumn = -1;
+    // which titleColumn (if in range) maps to the Title property, and GetDetailsOf answers
+    // otherDetail for every other column. With no columns, every column answers the title.
+    int columnCount = 11;
+    int titleColumn = 10;
+    std::wstring otherDetail;
+    // Items answer ExtendedProperty("System.Title") with the title.
+    bool extendedProperty = false;
 
     std::vector<FakeCall> calls;
     int shellsCreated = 0;

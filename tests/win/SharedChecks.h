@@ -8,6 +8,7 @@
 #include <shobjidl.h>
 
 #include <cstddef>
+#include <initializer_list>
 #include <string>
 
 #include "core/Format.h"
@@ -58,16 +59,29 @@ inline const char* const kReadoutShapes[] = {
 // with a decimal separator between digits.
 inline std::string Shape(const std::string& text, const Separators& separators) {
     const auto digit = [&text](std::size_t k) { return text[k] >= '0' && text[k] <= '9'; };
+    // The separator that starts at i, followed by a digit: its length, else 0.
+    const auto separatorAt = [&](std::size_t i) -> std::size_t {
+        for (const std::string* s : {&separators.thousand, &separators.decimal})
+            if (!s->empty() && text.compare(i, s->size(), *s) == 0 && i + s->size() < text.size() &&
+                digit(i + s->size()))
+                return s->size();
+        return 0;
+    };
     std::string shape;
     for (std::size_t i = 0; i < text.size();) {
         if (!digit(i)) {
             shape += text[i++];
             continue;
         }
-        while (i < text.size() &&
-               (digit(i) || ((text[i] == separators.thousand || text[i] == separators.decimal) &&
-                             i + 1 < text.size() && digit(i + 1))))
-            ++i;
+        while (i < text.size()) {
+            if (digit(i)) {
+                ++i;
+            } else if (const std::size_t n = separatorAt(i)) {
+                i += n;
+            } else {
+                break;
+            }
+        }
         shape += '#';
     }
     return shape;

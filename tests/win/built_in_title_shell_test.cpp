@@ -11,32 +11,16 @@
 #include "win/framework/ComError.h"
 #include "win/framework/Raii.h"
 #include "win/BuiltInTitleShell.h"
+#include "win/TitleQuery.h"
+
+#include "MatroskaFile.h"
 
 namespace qm::win {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-// An EBML element with a one-byte size (payloads under 127 bytes).
-Bytes Element(Bytes id, const Bytes& payload) {
-    Bytes out = std::move(id);
-    out.push_back(static_cast<std::uint8_t>(0x80 | payload.size()));
-    out.insert(out.end(), payload.begin(), payload.end());
-    return out;
-}
-
-Bytes Utf8(const char* s) {
-    return Bytes(s, s + std::char_traits<char>::length(s));
-}
-
-// The smallest Matroska file with a segment title.
-Bytes MatroskaWithTitle(const char* utf8Title) {
-    Bytes header = Element({0x1A, 0x45, 0xDF, 0xA3}, Element({0x42, 0x82}, Utf8("matroska")));
-    Bytes info = Element({0x15, 0x49, 0xA9, 0x66}, Element({0x7B, 0xA9}, Utf8(utf8Title)));
-    Bytes segment = Element({0x18, 0x53, 0x80, 0x67}, info);
-    header.insert(header.end(), segment.begin(), segment.end());
-    return header;
-}
+using test::Bytes;
+using test::MatroskaWithTitle;
+using test::Utf8;
 
 class TitleShellTest : public ::testing::Test {
   protected:
@@ -136,6 +120,21 @@ TEST_F(TitleShellTest, AnswersTheContainerTitleAndEmptyWithoutOne) {
     EXPECT_EQ(L"", TitleOf(L"plain.txt"));
     EXPECT_EQ(L"", TitleOf(L"truncated.mkv"));
     EXPECT_EQ(L"", TitleOf(L"missing.mkv"));
+}
+
+// The scanner asks a shell for the Title by the column its folders name, by the item's
+// ExtendedProperty, or by column 10 on 2000 and XP; the built-in shell must answer whichever
+// way this system's generation takes.
+TEST_F(TitleShellTest, AnswersTheScannersQuestionOnEverySystem) {
+    Write(L"titled.mkv", MatroskaWithTitle("A Title"));
+    for (ShellGeneration generation : {ShellGeneration::Classic, ShellGeneration::PropertySystem}) {
+        SetShellGenerationForTests(generation);
+        const ShellTitleAnswer answer =
+            AskShellTitle(shell_.Get(), WideToAnsi(folder_.c_str()), "titled.mkv");
+        EXPECT_EQ(answer.kind, ShellTitleAnswer::Title) << static_cast<int>(generation);
+        EXPECT_EQ(answer.text, "A Title");
+    }
+    SetShellGenerationForTests(std::nullopt);
 }
 
 TEST_F(TitleShellTest, RejectsUnknownNamesAndWrongArgumentTypes) {

@@ -319,14 +319,14 @@ TEST_F(FrameworkTest, ModalLoopWithKeyPreview) {
 TEST(SeparatorsTest, FromTheLocaleOrTheDefaults) {
     struct Case {
         LCID locale;
-        char thousand;
-        char decimal;
+        const char* thousand;
+        const char* decimal;
     };
     const Case cases[] = {
-        {MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT), ',', '.'},
-        {MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT), '.', ','},
-        {MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN), SORT_DEFAULT), ',', '.'},
-        {0x7FFFFFFF, ',', '.'},  // no such locale: the defaults
+        {MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT), ",", "."},
+        {MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT), ".", ","},
+        {MAKELCID(MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN), SORT_DEFAULT), ",", "."},
+        {0x7FFFFFFF, ",", "."},  // no such locale: the defaults
     };
     for (const Case& c : cases) {
         const Separators s = ReadSeparators(c.locale);

@@ -13,6 +13,7 @@
 
 #include "FakeShell.h"
 #include "WinTestSupport.h"
+#include "win/DropMessages.h"
 #include "win/framework/ComError.h"
 #include "win/ShellServices.h"
 #include "win/Unit1.h"
@@ -334,6 +335,22 @@ TEST_F(MainFormTest, ClearButtonEmptiesTheListAndKeepsTheColumnWidths) {
     ::SendMessageW(form->Button2.Handle(), BM_CLICK, 0, 0);
     EXPECT_EQ(view.Count(), 0);
     EXPECT_EQ(view.ColumnWidth(0), 180);
+}
+
+std::vector<UINT> g_filtered;
+
+BOOL WINAPI RecordFilter(HWND, UINT message, DWORD action, void* status) {
+    if (action == 1 && status == nullptr) g_filtered.push_back(message);
+    return TRUE;
+}
+
+// Run elevated, the window takes the three messages of a drop from the shell where the system
+// can let them through, and starts the same where it cannot.
+TEST_F(MainFormTest, LetsTheMessagesOfADropThroughWhereTheSystemCan) {
+    g_filtered.clear();
+    EXPECT_EQ(AllowDropMessages(form->Handle(), RecordFilter), 3);
+    EXPECT_EQ(g_filtered, (std::vector<UINT>{WM_DROPFILES, WM_COPYDATA, 0x0049}));
+    EXPECT_EQ(AllowDropMessages(form->Handle(), nullptr), 0);
 }
 
 TEST_F(MainFormTest, AddPathWalksAsDeepAsTheUpDownSays) {

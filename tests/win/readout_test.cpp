@@ -84,8 +84,8 @@ TEST(ReadoutComposeTest, EveryLineFromItsFiguresInOrder) {
 
 TEST(ReadoutComposeTest, WritesTheGivenSeparators) {
     Separators separators;
-    separators.thousand = '.';
-    separators.decimal = ',';
+    separators.thousand = ".";
+    separators.decimal = ",";
     const ReadoutTexts texts = ComposeReadout(DistinctFigures(), separators);
     EXPECT_EQ(texts[kWorkingSetLine], "Memory Usage:1.206 KB; Peak:2.048 KB");
     EXPECT_EQ(texts[kPageFaultLine], "Page Fault:1.234.567");

@@ -5,13 +5,16 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstring>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "FakeShell.h"
+#include "MatroskaFile.h"
 #include "win/framework/ComError.h"
 #include "win/framework/ListView.h"
+#include "win/FileSystem.h"
 #include "win/Scanner.h"
 #include "win/ShellFactory.h"
 #include "win/TitleQuery.h"
@@ -133,6 +136,16 @@ class ScannerTest : public ::testing::Test {
         return path;
     }
 
+    // Replaces a file's contents.
+    static void WriteBytes(const std::string& path, const Bytes& bytes) {
+        UniqueFile f(
+            ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        ASSERT_TRUE(f.Valid()) << path;
+        DWORD written = 0;
+        ASSERT_TRUE(::WriteFile(f.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                                nullptr));
+    }
+
     // Scans a path with depth 0 and the given limit; counts how often the limit is asked.
     void Scan(const std::string& path, int limit) {
         ScanPath(ScanTarget{list_,
@@ -232,33 +245,66 @@ TEST_F(ScannerTest, AsksTheShellThreeCallsWithTheirArgumentTypes) {
     EXPECT_EQ(Rows(), std::vector<Row>{Listed("", "clip", ".avi", "A title")});
 }
 
-struct ColumnCase {
+// Where the shell is asked for the Title: the column its folders name as the Title, else the
+// item's ExtendedProperty (Vista on), else column 10 (2000 and XP, when the folder names none of
+// its columns). Where none serves, the file's own metadata answers: here a Matroska file titled
+// "From the file". The fake's other columns answer "PC\user", as column 10 (the Owner) does
+// from Windows 7 on.
+struct RouteCase {
     const char* what;
-    int columnCount, titleColumn, asked;
+    ShellGeneration generation;
+    int columnCount, titleColumn;
+    bool extendedProperty;
+    std::string asked;  // the shell's call that answered, with its column
+    std::string title;
 };
 
-void PrintTo(const ColumnCase& c, std::ostream* os) {
+void PrintTo(const RouteCase& c, std::ostream* os) {
     *os << c.what;
 }
 
-class TitleColumnTest : public ScannerTest, public ::testing::WithParamInterface<ColumnCase> {};
+class TitleRouteTest : public ScannerTest, public ::testing::WithParamInterface<RouteCase> {};
 
-TEST_P(TitleColumnTest, AsksForTheColumnThatCarriesTheTitle) {
-    const ColumnCase& c = GetParam();
+TEST_P(TitleRouteTest, AsksOnlyWhereTheTitleIsKnownToBe) {
+    const RouteCase& c = GetParam();
+    SetShellGenerationForTests(c.generation);
     shell_.columnCount = c.columnCount;
     shell_.titleColumn = c.titleColumn;
-    Scan(File("a.avi", L"T"), 2);
-    ASSERT_EQ(shell_.CallsOf("GetDetailsOf").size(), 1u);
-    EXPECT_EQ(shell_.CallsOf("GetDetailsOf")[0].column, c.asked);
-    EXPECT_EQ(Rows().size(), 1u);
+    shell_.extendedProperty = c.extendedProperty;
+    shell_.otherDetail = L"PC\\user";
+    const std::string path = File("a.mkv", L"From the shell");
+    WriteBytes(path, MatroskaWithTitle("From the file"));
+    Scan(path, 2);
+    SetShellGenerationForTests(std::nullopt);
+
+    std::string asked;
+    for (const FakeCall& call : shell_.calls) {
+        if (call.method == "GetDetailsOf") asked += "GetDetailsOf " + std::to_string(call.column);
+        if (call.method == "ExtendedProperty") asked += "ExtendedProperty";
+    }
+    EXPECT_EQ(asked, c.asked);
+    EXPECT_EQ(Rows(), std::vector<Row>{Listed("", "a", ".mkv", c.title)});
 }
 
-INSTANTIATE_TEST_SUITE_P(Columns, TitleColumnTest,
-                         ::testing::Values(ColumnCase{"folder is no shell folder", 0, -1, 10},
-                                           ColumnCase{"Title where Windows 7 has it", 40, 21, 21},
-                                           ColumnCase{"Title in column 10", 40, 10, 10},
-                                           ColumnCase{"Title in column 0", 5, 0, 0},
-                                           ColumnCase{"no Title column", 40, -1, 10}));
+INSTANTIATE_TEST_SUITE_P(
+    Routes, TitleRouteTest,
+    ::testing::Values(
+        RouteCase{"Title where Windows 7 has it", ShellGeneration::PropertySystem, 40, 21, true,
+                  "GetDetailsOf 21", "From the shell"},
+        RouteCase{"Title in column 0", ShellGeneration::PropertySystem, 5, 0, false,
+                  "GetDetailsOf 0", "From the shell"},
+        RouteCase{"no Title column, ExtendedProperty answers", ShellGeneration::PropertySystem, 40,
+                  -1, true, "ExtendedProperty", "From the shell"},
+        RouteCase{"no shell folder, ExtendedProperty answers", ShellGeneration::PropertySystem, 0,
+                  -1, true, "ExtendedProperty", "From the shell"},
+        RouteCase{"column 10 is the Owner and nothing names the Title",
+                  ShellGeneration::PropertySystem, 40, -1, false, "", "From the file"},
+        RouteCase{"no shell folder and no ExtendedProperty", ShellGeneration::PropertySystem, 0, -1,
+                  false, "", "From the file"},
+        RouteCase{"XP folder that names no column", ShellGeneration::Classic, 0, -1, true,
+                  "GetDetailsOf 10", "From the shell"},
+        RouteCase{"XP folder that names its columns, none the Title", ShellGeneration::Classic, 40,
+                  -1, true, "", "From the file"}));
 
 TEST_F(ScannerTest, NoFolderOrItemObjectMeansNoTitle) {
     const std::string path = File("a.avi", L"T");
@@ -334,6 +380,75 @@ TEST_F(ScannerTest, LimitIsAskedAfreshForEveryEntryThatIsNoFile) {
     Scan(root_ + "D", 0);
     // For A, B and C: neither for the files nor once for each folder listed.
     EXPECT_EQ(limitAsked_, 3);
+}
+
+// What Windows does with a name longer than the ANSI search's 260-byte buffer (about 130
+// double-byte characters in code page 932), played on entries whose names begin "long-": no
+// Linux file system holds such a name. FindNextFileA fails with ERROR_MORE_DATA, having moved
+// past the entry. Entries named "cut-" come back filling the buffer with no NUL, as a platform
+// may also deliver them. A first entry it cannot deliver fails FindFirstFileA the same way.
+HANDLE WINAPI FailingFirst(LPCSTR, LPWIN32_FIND_DATAA) {
+    ::SetLastError(ERROR_MORE_DATA);
+    return INVALID_HANDLE_VALUE;
+}
+
+BOOL WINAPI NextAsWindows(HANDLE find, LPWIN32_FIND_DATAA data) {
+    if (!::FindNextFileA(find, data)) return FALSE;
+    if (std::strncmp(data->cFileName, "long-", 5) == 0) {
+        ::SetLastError(ERROR_MORE_DATA);
+        return FALSE;
+    }
+    if (std::strncmp(data->cFileName, "cut-", 4) == 0)
+        std::memset(data->cFileName, 'x', sizeof data->cFileName);
+    return TRUE;
+}
+
+class LongNameTest : public ScannerTest {
+  protected:
+    void TearDown() override {
+        SetFindCallsForTests(nullptr);
+        ScannerTest::TearDown();
+    }
+    // D holds, in listing order, files and folders around the entries that cannot be delivered.
+    void MakeTree() {
+        Dir("D");
+        File("D\\a.avi", L"A");
+        File("D\\cut-b.avi", L"never");
+        File("D\\long-c.avi", L"never");
+        Dir("D\\long-d");
+        File("D\\long-d\\inside.avi", L"never");
+        File("D\\m.avi", L"M");
+        Dir("D\\s");
+        File("D\\s\\t.avi", L"T");
+    }
+    static std::vector<std::string> Names(const std::string& pattern) {
+        std::vector<std::string> names;
+        FolderListing listing(pattern);
+        for (bool more = listing.Started(); more; more = listing.Next())
+            names.push_back(listing.Name());
+        return names;
+    }
+};
+
+TEST_F(LongNameTest, AnEntryThatCannotBeDeliveredIsSkippedAndTheListingGoesOn) {
+    MakeTree();
+    const FindCalls windows = {::FindFirstFileA, NextAsWindows};
+    SetFindCallsForTests(&windows);
+    EXPECT_EQ(Names(root_ + "D\\*.*"),
+              (std::vector<std::string>{".", "..", "a.avi", "m.avi", "s"}));
+    Scan(root_ + "D", 2);
+    EXPECT_EQ(Rows(),
+              (std::vector<Row>{Listed("D\\", "a", ".avi", "A"), Listed("D\\", "m", ".avi", "M"),
+                                Listed("D\\s\\", "t", ".avi", "T")}));
+}
+
+TEST_F(LongNameTest, AFirstEntryThatCannotBeDeliveredLeavesTheRest) {
+    MakeTree();
+    const FindCalls windows = {FailingFirst, NextAsWindows};
+    SetFindCallsForTests(&windows);
+    // The first entry (".") comes through the wide search, and fits.
+    EXPECT_EQ(Names(root_ + "D\\*.*"),
+              (std::vector<std::string>{".", "..", "a.avi", "m.avi", "s"}));
 }
 
 TEST_F(ScannerTest, FolderNamedLikeAFileIsWalkedAsAFolder) {
@@ -553,23 +668,14 @@ TEST_F(ScannerTest, TitleCharactersTheCodePageLacksArriveReplaced) {
 // --- the seam and the system's shell object ----------------------------------------------
 
 TEST_F(ScannerTest, SystemShellProbeFindsWhetherTheTitleCanBeAsked) {
-    // Wine's Shell.Application answers NameSpace and ParseName but not GetDetailsOf.
     EXPECT_EQ(SystemShellAnswersTitle(), !RunningUnderWine());
     if (!RunningUnderWine()) return;
-
+    // Wine's Shell.Application gives folder and item objects, but its folders name no column
+    // and its items answer no ExtendedProperty: nothing there is known to be the Title, so no
+    // column is asked at all.
     ComPtr<IDispatch> shell = CreateSystemShellObject();
-    const std::string path = File("probe.avi");
-    Variant arg, folder, item;
-    arg->vt = VT_BSTR;
-    arg->bstrVal = ::SysAllocString(Wide(root_).c_str());
-    InvokeMethod(shell.Get(), L"NameSpace", arg.Get(), 1, folder.Get());
-    ASSERT_EQ(folder->vt, VT_DISPATCH);
-    arg.Clear();
-    arg->vt = VT_BSTR;
-    arg->bstrVal = ::SysAllocString(L"probe.avi");
-    InvokeMethod(folder->pdispVal, L"ParseName", arg.Get(), 1, item.Get());
-    ASSERT_EQ(item->vt, VT_DISPATCH);
-    EXPECT_THROW(ReadShellTitle(shell.Get(), root_, "probe.avi"), ComError);
+    File("probe.avi");
+    EXPECT_EQ(AskShellTitle(shell.Get(), root_, "probe.avi").kind, ShellTitleAnswer::TitleUnnamed);
 }
 
 TEST_F(ScannerTest, DefaultShellObjectAnswersUnderThisSystem) {

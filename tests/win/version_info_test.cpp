@@ -57,6 +57,25 @@ TEST(VersionInfoTest, TheJapaneseDescriptionReadsInTheAnsiCodePage) {
     }
 }
 
+// Where the query reports a string's length in characters, as Microsoft documents it, a
+// double-byte text is twice as long in bytes: the value is read whole all the same.
+BOOL WINAPI QueryReportingCharacters(LPCVOID block, LPCSTR subBlock, LPVOID* value, PUINT length) {
+    if (!::VerQueryValueA(block, subBlock, value, length)) return FALSE;
+    if (std::string(subBlock).rfind("\\StringFileInfo\\", 0) == 0) *length = (*length + 1) / 2;
+    return TRUE;
+}
+
+TEST(VersionInfoTest, TheValueIsWholeWhateverUnitTheLengthIsReportedIn) {
+    const std::string exe = Beside("Quillmark.exe");
+    const std::wstring description = L"動画ファイル名をタイトルにちなんでリネーム";
+    SetVerQueryValueForTests(QueryReportingCharacters);
+    const std::string read = Read(exe, VersionInfoKeys[2], "");
+    const std::string version = Read(exe, VersionInfoKeys[3], "");
+    SetVerQueryValueForTests(nullptr);
+    EXPECT_EQ(read, WideToAnsi(description.c_str(), static_cast<int>(description.size())));
+    EXPECT_EQ(version, "0.7.4.17");
+}
+
 TEST(VersionInfoTest, OtherResources) {
     struct Case {
         const char* file;

@@ -31,11 +31,15 @@ namespace {
 
 const wchar_t kOwnerClass[] = L"QuillmarkApplication";
 
-char FirstCharOfLocaleInfo(LCID locale, LCTYPE type, char fallback) {
+// The whole first character of a locale setting, in the ANSI code page the program writes its
+// text in (a full-width comma is two bytes in code page 932).
+std::string FirstCharOfLocaleInfo(LCID locale, LCTYPE type, const char* fallback) {
     char buffer[16] = {};
-    if (::GetLocaleInfoA(locale, type, buffer, static_cast<int>(sizeof buffer)) <= 0)
-        return fallback;
-    return buffer[0];
+    const int n =
+        ::GetLocaleInfoA(locale, type | LOCALE_USE_CP_ACP, buffer, static_cast<int>(sizeof buffer));
+    if (n <= 0) return fallback;
+    const std::string_view text(buffer, std::find(buffer, buffer + sizeof buffer, '\0') - buffer);
+    return std::string(FirstCharacter(text, SystemLeadBytes()));
 }
 
 // The path of the running executable as the title rule reads it: a buffer of 256 characters.
@@ -50,8 +54,8 @@ std::string ModulePathForTitle() {
 
 Separators ReadSeparators(LCID locale) {
     Separators separators;
-    separators.thousand = FirstCharOfLocaleInfo(locale, LOCALE_STHOUSAND, ',');
-    separators.decimal = FirstCharOfLocaleInfo(locale, LOCALE_SDECIMAL, '.');
+    separators.thousand = FirstCharOfLocaleInfo(locale, LOCALE_STHOUSAND, ",");
+    separators.decimal = FirstCharOfLocaleInfo(locale, LOCALE_SDECIMAL, ".");
     return separators;
 }
 
