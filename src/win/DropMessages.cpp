@@ -6,18 +6,38 @@ namespace qm::win {
 
 namespace {
 
-// Values from the Windows 7 SDK; the program is built against XP's, which lacks them.
+// Values from the Windows 7 SDK; the program is built against XP's, which lacks them. Vista's
+// MSGFLT_ADD has the same value as Windows 7's MSGFLT_ALLOW.
 constexpr DWORD kMsgFltAllow = 1;
 // The message with which the shell hands over the drop's global memory.
 constexpr UINT kWmCopyGlobalData = 0x0049;
 
+FARPROC User32Function(const char* name) {
+    HMODULE user32 = ::GetModuleHandleA("user32.dll");
+    return user32 ? ::GetProcAddress(user32, name) : nullptr;
+}
+
+// Vista has only the process-wide ChangeWindowMessageFilter: it lets the message through to
+// every window of the process, which for this program's drop messages is what it wants.
+using ProcessFilterFn = BOOL(WINAPI*)(UINT message, DWORD action);
+
+ProcessFilterFn VistaProcessFilter() {
+    static const auto filter = reinterpret_cast<ProcessFilterFn>(
+        reinterpret_cast<void*>(User32Function("ChangeWindowMessageFilter")));
+    return filter;
+}
+
+BOOL WINAPI FilterForTheProcess(HWND, UINT message, DWORD action, void*) {
+    return VistaProcessFilter()(message, action);
+}
+
 }  // namespace
 
 MessageFilterFn SystemMessageFilter() {
-    HMODULE user32 = ::GetModuleHandleA("user32.dll");
-    if (!user32) return nullptr;
-    return reinterpret_cast<MessageFilterFn>(
-        reinterpret_cast<void*>(::GetProcAddress(user32, "ChangeWindowMessageFilterEx")));
+    if (auto perWindow = reinterpret_cast<MessageFilterFn>(
+            reinterpret_cast<void*>(User32Function("ChangeWindowMessageFilterEx"))))
+        return perWindow;
+    return VistaProcessFilter() ? FilterForTheProcess : nullptr;
 }
 
 int AllowDropMessages(HWND window, MessageFilterFn filter) {

@@ -9,10 +9,11 @@
 namespace qm::win {
 
 // ChangeWindowMessageFilterEx (Windows 7 on), looked up at run time: the program starts on
-// systems that lack it.
+// systems that lack it. On Vista, which has only the process-wide ChangeWindowMessageFilter,
+// SystemMessageFilter hands out a stand-in of this shape that calls that one.
 using MessageFilterFn = BOOL(WINAPI*)(HWND window, UINT message, DWORD action, void* status);
 
-// The system's ChangeWindowMessageFilterEx, or null where it has none.
+// The system's message filter for one window (see above), or null before Vista.
 MessageFilterFn SystemMessageFilter();
 
 // Lets the messages of a drop through to the window with `filter`; nothing where it is null (a
