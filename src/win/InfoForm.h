@@ -7,8 +7,13 @@
 
 #include <string>
 
-#include "win/framework/Controls.h"
+#include "win/framework/App.h"
 #include "win/framework/Form.h"
+#include "win/framework/controls/Control.h"
+#include "win/framework/controls/Image.h"
+#include "win/framework/controls/Label.h"
+#include "win/framework/controls/Panel.h"
+#include "win/framework/controls/Timer.h"
 
 namespace qm::win {
 

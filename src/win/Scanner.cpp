@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/PathPieces.h"
+#include "win/framework/AnsiText.h"
 #include "win/FileSystem.h"
 #include "win/ShellFactory.h"
 #include "win/TitleQuery.h"

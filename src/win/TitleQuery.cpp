@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "win/framework/AnsiText.h"
 #include "win/framework/ComError.h"
 #include "win/framework/Raii.h"
 

@@ -19,7 +19,7 @@
 #include "SharedChecks.h"
 #include "core/PathPieces.h"
 #include "win/framework/App.h"
-#include "win/framework/ComError.h"
+#include "win/framework/AnsiText.h"
 #include "win/FileSystem.h"
 #include "win/framework/Form.h"
 #include "win/InfoForm.h"

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "win/framework/ComError.h"
 #include "win/framework/Raii.h"
 #include "win/BuiltInTitleShell.h"
 

@@ -13,7 +13,9 @@
 
 #include "FakeShell.h"
 #include "WinTestSupport.h"
+#include "win/framework/AnsiText.h"
 #include "win/framework/ComError.h"
+#include "win/framework/FrameworkTestSupport.h"
 #include "win/ShellServices.h"
 #include "win/Unit1.h"
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "FakeShell.h"
+#include "win/framework/AnsiText.h"
 #include "win/framework/ComError.h"
 #include "win/framework/ListView.h"
 #include "win/Scanner.h"
