@@ -5,6 +5,8 @@
 #include "core/PathPieces.h"
 #include "win/framework/AnsiText.h"
 #include "win/framework/App.h"
+#include "win/framework/Layout.h"
+#include "win/framework/Raii.h"
 #include "win/OsNameWin.h"
 #include "win/Readout.h"
 #include "win/ShellServices.h"

@@ -51,6 +51,10 @@ class TInfoForm : public Form {
     Timer Timer1;
     Label LblProcessTime;
 
+    // The Hint of a control: the web address that Label1's click opens; empty for any other
+    // control. Hints are never shown as tool tips.
+    std::string HintOf(const Control& control) const;
+
     // Event handlers.
     void FormCreate(Form& Sender);
     void lblURLClick(Control& Sender);
@@ -67,10 +71,6 @@ class TInfoForm : public Form {
     // Reads the memory and process figures and sets the nine readout labels.
     void UpdateStatus();
     void Timer1Timer(Control& Sender);
-
-    // The Hint of a control: the web address that Label1's click opens; empty for any other
-    // control. Hints are never shown as tool tips.
-    std::string HintOf(const Control& control) const;
 
   protected:
     const FormDef& Definition() const override;

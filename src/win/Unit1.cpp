@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "win/framework/App.h"
+#include "win/framework/Layout.h"
+#include "win/framework/ListView.h"
 #include "win/Info.h"
 #include "win/Rename.h"
 #include "win/Scanner.h"

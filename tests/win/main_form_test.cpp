@@ -14,6 +14,7 @@
 #include "FakeShell.h"
 #include "WinTestSupport.h"
 #include "win/framework/AnsiText.h"
+#include "win/framework/App.h"
 #include "win/framework/ComError.h"
 #include "win/framework/FrameworkTestSupport.h"
 #include "win/ShellServices.h"

@@ -9,6 +9,7 @@
 
 #include "WinTestSupport.h"
 #include "win/framework/AnsiText.h"
+#include "win/framework/App.h"
 #include "win/framework/FrameworkTestSupport.h"
 #include "win/VersionInfo.h"
 

@@ -10,7 +10,9 @@
 
 #include "core/Format.h"
 #include "win/framework/App.h"
+#include "win/framework/Form.h"
 #include "win/framework/FrameworkTestSupport.h"
+#include "win/framework/controls/Control.h"
 
 namespace qm::win::test {
 namespace {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "win/framework/FrameworkTestSupport.h"
+#include "win/framework/controls/Control.h"
 
 namespace qm::win::test {
 namespace {

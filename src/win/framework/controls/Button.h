@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "win/framework/controls/Control.h"
+#include "win/framework/Layout.h"
 
 namespace qm::win {
 
@@ -12,14 +13,14 @@ class Button : public Control {
     Button() : Control(ControlKind::Button) {}
 
   protected:
-    void Setup(const ControlRow& row, HWND parentWindow) override {
-        Control::Setup(row, parentWindow);
-        CreateWindowFor(L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, parentWindow);
-    }
     bool OnCommand(WORD code) override {
         if (code != BN_CLICKED) return false;
         Click();
         return true;
+    }
+    void Setup(const ControlRow& row, HWND parentWindow) override {
+        Control::Setup(row, parentWindow);
+        CreateWindowFor(L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, parentWindow);
     }
 };
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "win/framework/controls/Control.h"
+#include "win/framework/Layout.h"
 
 namespace qm::win {
 

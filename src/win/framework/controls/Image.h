@@ -5,8 +5,9 @@
 
 #include <utility>
 
-#include "win/framework/Raii.h"
 #include "win/framework/controls/Control.h"
+#include "win/framework/Layout.h"
+#include "win/framework/Raii.h"
 
 namespace qm::win {
 

@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-#include "win/framework/Layout.h"
 #include "win/framework/controls/Control.h"
+#include "win/framework/Layout.h"
 
 namespace qm::win {
 

@@ -9,8 +9,9 @@
 
 #include <vector>
 
-#include "win/framework/ListView.h"
 #include "win/framework/controls/Control.h"
+#include "win/framework/Layout.h"
+#include "win/framework/ListView.h"
 
 namespace qm::win {
 

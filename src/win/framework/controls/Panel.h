@@ -6,6 +6,7 @@
 
 #include "win/framework/Container.h"
 #include "win/framework/controls/Control.h"
+#include "win/framework/Layout.h"
 
 namespace qm::win {
 

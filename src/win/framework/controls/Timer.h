@@ -5,8 +5,11 @@
 #include <windows.h>
 
 #include "win/framework/controls/Control.h"
+#include "win/framework/Layout.h"
 
 namespace qm::win {
+
+class Container;
 
 class Timer : public Control {
   public:

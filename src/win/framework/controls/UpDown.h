@@ -8,8 +8,11 @@
 #include <string>
 
 #include "win/framework/controls/Control.h"
+#include "win/framework/Layout.h"
 
 namespace qm::win {
+
+class Container;
 
 class UpDown : public Control {
   public:
