@@ -72,12 +72,15 @@ TEST(SeparatorsTest, FromTheLocaleOrTheDefaults) {
     }
 }
 
-TEST_F(FrameworkTest, OwnerWindowOwnsTheFormsAndCarriesTheTitle) {
+TEST_F(FrameworkTest, OwnerWindowOwnsTheFormsAndCarriesTheTitleAndIcon) {
     EXPECT_EQ(::GetWindow(form->Handle(), GW_OWNER), App().OwnerWindow());
     EXPECT_EQ(::GetParent(App().OwnerWindow()), nullptr);
     char text[64] = {};
     ::GetWindowTextA(App().OwnerWindow(), text, sizeof text);
     EXPECT_EQ(std::string(text), App().Title());
+    // The taskbar button and the forms' captions show the program's icon.
+    for (HWND hwnd : {App().OwnerWindow(), form->Handle()})
+        EXPECT_EQ(reinterpret_cast<HICON>(::GetClassLongPtrW(hwnd, GCLP_HICON)), App().MainIcon());
 }
 
 TEST_F(FrameworkTest, HourglassShowsOverEveryWindowWhileSet) {
