@@ -20,7 +20,7 @@
 
 #include "BenchTree.h"
 #include "win/FakeShell.h"
-#include "win/framework/ComError.h"
+#include "win/framework/AnsiText.h"
 #include "win/framework/ListView.h"
 #include "win/Scanner.h"
 #include "win/ShellFactory.h"

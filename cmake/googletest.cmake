@@ -8,13 +8,13 @@ if(BUILD_TESTING)
   include(GoogleTest)
 endif()
 
-# qm_add_gtest(name folder lib...): one test binary from every .cpp in the folder, linked with
-# the given libraries.
+# qm_add_gtest(name folder lib...): one test binary from every .cpp in the folder and the folders
+# beneath it (which mirror the source folders), linked with the given libraries.
 # Each binary is one CTest test (gtest reports its cases). A Windows binary runs under Wine once
 # with the Japanese ANSI code page (932) and once with the Western one (1252); tests that need
 # one code page check GetACP() and skip under the other.
 function(qm_add_gtest name folder)
-  file(GLOB _sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
+  file(GLOB_RECURSE _sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
   if(NOT _sources)
     return()  # nothing to test yet
   endif()

@@ -2,7 +2,7 @@
 enable_language(RC)
 
 file(GLOB QM_WIN_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/win/*.cpp
-     ${CMAKE_SOURCE_DIR}/src/win/framework/*.cpp)
+     ${CMAKE_SOURCE_DIR}/src/win/framework/*.cpp ${CMAKE_SOURCE_DIR}/src/win/framework/controls/*.cpp)
 if(QM_WIN_SOURCES)
   add_library(qm_win STATIC ${QM_WIN_SOURCES})
   set(_scope PUBLIC)

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "win/framework/App.h"
+#include "win/framework/Form.h"
 #include "win/Unit1.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "media/TitleReader.h"
-#include "win/framework/ComError.h"
+#include "win/framework/AnsiText.h"
 #include "win/Win32FileSource.h"
 
 namespace qm::win {
@@ -24,12 +24,7 @@ constexpr DISPID kGetDetailsOf = 3;
 constexpr DISPID kExtendedProperty = 4;
 
 std::u16string DecodeAnsi(std::string_view bytes) {
-    if (bytes.empty() || bytes.size() > 0x7FFFFFFF) return std::u16string();
-    const int len = static_cast<int>(bytes.size());
-    int n = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), len, nullptr, 0);
-    if (n <= 0) return std::u16string();
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), len, &w[0], n);
+    const std::wstring w = AnsiToWide(bytes);
     return std::u16string(w.begin(), w.end());
 }
 

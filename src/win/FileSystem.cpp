@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "win/framework/AnsiText.h"
 #include "win/framework/ComError.h"
 
 namespace qm::win {

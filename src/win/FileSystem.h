@@ -5,8 +5,6 @@
 
 #include <string>
 
-// SystemLeadBytes, with which the callers split the paths they ask about.
-#include "win/framework/CodePage.h"
 #include "win/framework/Raii.h"
 
 namespace qm::win {

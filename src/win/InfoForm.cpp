@@ -3,8 +3,10 @@
 #include <iterator>
 
 #include "core/PathPieces.h"
+#include "win/framework/AnsiText.h"
 #include "win/framework/App.h"
-#include "win/FileSystem.h"
+#include "win/framework/Layout.h"
+#include "win/framework/Raii.h"
 #include "win/OsNameWin.h"
 #include "win/Readout.h"
 #include "win/ShellServices.h"

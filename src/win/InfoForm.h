@@ -7,8 +7,13 @@
 
 #include <string>
 
-#include "win/framework/Controls.h"
+#include "win/framework/App.h"
 #include "win/framework/Form.h"
+#include "win/framework/controls/Control.h"
+#include "win/framework/controls/Image.h"
+#include "win/framework/controls/Label.h"
+#include "win/framework/controls/Panel.h"
+#include "win/framework/controls/Timer.h"
 
 namespace qm::win {
 
@@ -46,6 +51,10 @@ class TInfoForm : public Form {
     Timer Timer1;
     Label LblProcessTime;
 
+    // The Hint of a control: the web address that Label1's click opens; empty for any other
+    // control. Hints are never shown as tool tips.
+    std::string HintOf(const Control& control) const;
+
     // Event handlers.
     void FormCreate(Form& Sender);
     void lblURLClick(Control& Sender);
@@ -62,10 +71,6 @@ class TInfoForm : public Form {
     // Reads the memory and process figures and sets the nine readout labels.
     void UpdateStatus();
     void Timer1Timer(Control& Sender);
-
-    // The Hint of a control: the web address that Label1's click opens; empty for any other
-    // control. Hints are never shown as tool tips.
-    std::string HintOf(const Control& control) const;
 
   protected:
     const FormDef& Definition() const override;

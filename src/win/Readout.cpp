@@ -5,8 +5,8 @@
 
 #include "core/DateTime.h"
 #include "core/PathPieces.h"
+#include "win/framework/AnsiText.h"
 #include "win/framework/App.h"
-#include "win/FileSystem.h"
 
 namespace qm::win {
 

@@ -5,7 +5,7 @@
 
 #include "core/ClashName.h"
 #include "core/PathPieces.h"
-#include "win/framework/ComError.h"
+#include "win/framework/AnsiText.h"
 #include "win/FileSystem.h"
 #include "win/framework/Raii.h"
 

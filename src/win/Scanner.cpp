@@ -4,6 +4,8 @@
 
 #include "core/PathPieces.h"
 #include "win/BuiltInTitleShell.h"
+#include "win/framework/AnsiText.h"
+#include "win/framework/Raii.h"
 #include "win/FileSystem.h"
 #include "win/ShellFactory.h"
 #include "win/TitleQuery.h"

@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "core/PathPieces.h"
+#include "win/framework/AnsiText.h"
 #include "win/framework/ComError.h"
-#include "win/FileSystem.h"
 #include "win/framework/Raii.h"
 
 namespace qm::win {

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "win/framework/AnsiText.h"
 #include "win/framework/ComError.h"
 #include "win/framework/Raii.h"
 #include "win/OsNameWin.h"

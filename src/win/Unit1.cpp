@@ -4,6 +4,8 @@
 
 #include "win/DropMessages.h"
 #include "win/framework/App.h"
+#include "win/framework/Layout.h"
+#include "win/framework/ListView.h"
 #include "win/Info.h"
 #include "win/Rename.h"
 #include "win/Scanner.h"

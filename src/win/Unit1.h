@@ -7,8 +7,14 @@
 
 #include <string>
 
-#include "win/framework/Controls.h"
 #include "win/framework/Form.h"
+#include "win/framework/controls/Button.h"
+#include "win/framework/controls/Control.h"
+#include "win/framework/controls/Edit.h"
+#include "win/framework/controls/Label.h"
+#include "win/framework/controls/ListViewControl.h"
+#include "win/framework/controls/Panel.h"
+#include "win/framework/controls/UpDown.h"
 
 namespace qm::win {
 

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "core/Format.h"
+#include "win/framework/AnsiText.h"
 #include "win/framework/ComError.h"
 #include "win/framework/Raii.h"
 

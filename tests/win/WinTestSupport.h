@@ -1,54 +1,17 @@
-// Helpers for the in-process tests of the Windows layer: the application object made ready,
-// a recorder in place of the error message box, temp folders, the folder of the test binary,
-// and message pumping with a time limit.
+// Helpers for the in-process tests of the Windows program: temp folders and the folder of the
+// test binary. The framework's helpers (the application object, the error recorder, message
+// pumping) are in win/framework/FrameworkTestSupport.h.
 #pragma once
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
-#include <vector>
 
 #include "win/FileSystem.h"
-#include "win/framework/App.h"
-#include "win/framework/ComError.h"
 
 namespace qm::win::test {
-
-// The application object with its owner window, as the program has it after start-up.
-inline void EnsureApp() {
-    App().Initialize(::GetModuleHandleW(nullptr));
-}
-
-// Replaces the error display with a recorder for the test's lifetime.
-class ErrorRecorder {
-  public:
-    ErrorRecorder() {
-        App().SetErrorDisplay([this](const std::wstring& message) {
-            messages.push_back(message);
-            if (onShow) onShow();
-        });
-    }
-    ~ErrorRecorder() { App().SetErrorDisplay(nullptr); }
-    ErrorRecorder(const ErrorRecorder&) = delete;
-    ErrorRecorder& operator=(const ErrorRecorder&) = delete;
-
-    std::vector<std::wstring> messages;
-    std::function<void()> onShow;  // runs while the message is being shown
-};
-
-// Pumps messages until the condition holds or the time is up; returns the condition.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
-    const DWORD start = ::GetTickCount();
-    while (!done()) {
-        if (::GetTickCount() - start > timeoutMs) return false;
-        App().ProcessMessages();
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return true;
-}
 
 // The folder of the running test binary, with its trailing "\".
 inline std::string BinaryFolder() {

@@ -18,10 +18,10 @@
 
 #include "SharedChecks.h"
 #include "core/PathPieces.h"
+#include "win/framework/AnsiText.h"
 #include "win/framework/App.h"
-#include "win/framework/ComError.h"
-#include "win/FileSystem.h"
 #include "win/framework/Form.h"
+#include "win/framework/Raii.h"
 #include "win/InfoForm.h"
 #include "win/Readout.h"
 #include "win/ShellServices.h"

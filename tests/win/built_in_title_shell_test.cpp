@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "win/framework/ComError.h"
+#include "win/framework/AnsiText.h"
 #include "win/framework/Raii.h"
 #include "win/BuiltInTitleShell.h"
 #include "win/TitleQuery.h"

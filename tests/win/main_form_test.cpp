@@ -14,7 +14,10 @@
 #include "FakeShell.h"
 #include "WinTestSupport.h"
 #include "win/DropMessages.h"
+#include "win/framework/AnsiText.h"
+#include "win/framework/App.h"
 #include "win/framework/ComError.h"
+#include "win/framework/FrameworkTestSupport.h"
 #include "win/ShellServices.h"
 #include "win/Unit1.h"
 

@@ -19,6 +19,7 @@
 #include "core/ClashName.h"
 #include "core/PathPieces.h"
 #include "win/FileSystem.h"
+#include "win/framework/AnsiText.h"
 #include "win/framework/ListView.h"
 #include "win/Rename.h"
 

@@ -12,6 +12,7 @@
 
 #include "FakeShell.h"
 #include "MatroskaFile.h"
+#include "win/framework/AnsiText.h"
 #include "win/framework/ComError.h"
 #include "win/framework/ListView.h"
 #include "win/FileSystem.h"

@@ -15,6 +15,7 @@
 #include "SharedChecks.h"
 #include "WinTestSupport.h"
 #include "win/framework/ComError.h"
+#include "win/framework/FrameworkTestSupport.h"
 #include "win/FileSystem.h"
 #include "win/framework/Raii.h"
 #include "win/ShellServices.h"
@@ -34,11 +35,7 @@ bool Cp932() {
     return ::GetACP() == 932;
 }
 
-// Whether the system writes its messages in Japanese (the code-page 932 run) rather than in
-// English.
-bool JapaneseMessages() {
-    return PRIMARYLANGID(::GetUserDefaultUILanguage()) == LANG_JAPANESE;
-}
+using test::JapaneseMessages;
 
 class ComApartment {
   public:
@@ -117,24 +114,6 @@ TEST_F(CreateShortcutTest, SecondShortcutOfSameNameReplacesFirst) {
     const LinkContents link = ReadLink(temp_.Folder() + "\\Tool.lnk");
     EXPECT_EQ(link.path, "C:\\Other\\Second.exe");
     EXPECT_EQ(link.workingDirectory, "C:\\Other");
-}
-
-// The system's text for the code, without its trailing full stop and line end ("." and CR LF
-// here; the Japanese "。" is no "." and stays), or the fallback when the system has none.
-TEST(ComErrorMessageTest, SystemTextTrimmedOrTheFallback) {
-    const struct {
-        HRESULT code;
-        const wchar_t* english;
-        const wchar_t* japanese;
-    } cases[] = {
-        {E_ACCESSDENIED, L"Access denied", L"アクセスが拒否されました。"},
-        {E_NOTIMPL, L"Not implemented", L"未実装です。"},
-        {static_cast<HRESULT>(0x8004ABCD), L"OLE エラー 8004ABCD", L"OLE エラー 8004ABCD"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(ComErrorMessage(c.code), JapaneseMessages() ? c.japanese : c.english)
-            << std::hex << c.code;
-    }
 }
 
 TEST_F(CreateShortcutTest, UnwritableFolderRaisesComErrorWithSystemText) {

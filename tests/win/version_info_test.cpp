@@ -8,7 +8,9 @@
 #include <string>
 
 #include "WinTestSupport.h"
-#include "win/framework/ComError.h"
+#include "win/framework/AnsiText.h"
+#include "win/framework/App.h"
+#include "win/framework/FrameworkTestSupport.h"
 #include "win/VersionInfo.h"
 
 namespace qm::win::test {

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "media/WindowCases.h"
-#include "win/framework/ComError.h"
 #include "win/Win32FileSource.h"
 
 namespace qm::win {

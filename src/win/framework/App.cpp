@@ -6,9 +6,10 @@
 #include <algorithm>
 
 #include "core/AppTitle.h"
-#include "win/framework/CodePage.h"
+#include "win/framework/AnsiText.h"
 #include "win/framework/ComError.h"
 #include "win/framework/Form.h"
+#include "win/framework/WindowClass.h"
 
 namespace qm::win {
 
@@ -52,6 +53,14 @@ std::string ModulePathForTitle() {
 
 }  // namespace
 
+ShiftState CurrentShiftState() {
+    ShiftState s = 0;
+    if (::GetKeyState(VK_SHIFT) < 0) s |= ssShift;
+    if (::GetKeyState(VK_MENU) < 0) s |= ssAlt;
+    if (::GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
+    return s;
+}
+
 Separators ReadSeparators(LCID locale) {
     Separators separators;
     separators.thousand = FirstCharOfLocaleInfo(locale, LOCALE_STHOUSAND, ",");
@@ -89,23 +98,12 @@ void Application::Finalize() {
 }
 
 HICON Application::MainIcon() const {
-    HICON icon = ::LoadIconW(instance_ ? instance_ : ::GetModuleHandleW(nullptr), L"MAINICON");
+    HICON icon = ::LoadIconW(Instance(), L"MAINICON");
     return icon ? icon : ::LoadIconW(nullptr, MAKEINTRESOURCEW(32512));  // IDI_APPLICATION
 }
 
 void Application::CreateOwnerWindow() {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    if (!::GetClassInfoExW(instance_, kOwnerClass, &wc)) {
-        wc = {};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = OwnerProc;
-        wc.hInstance = instance_;
-        wc.hIcon = MainIcon();
-        wc.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-        wc.lpszClassName = kOwnerClass;
-        if (!::RegisterClassExW(&wc)) throw Error(L"RegisterClass failed");
-    }
+    RegisterWindowClass(kOwnerClass, OwnerProc, 0, MainIcon());
     // A window without size in the middle of the screen: it has a caption, so the taskbar
     // gives it a button, but nothing of it shows.
     const int x = ::GetSystemMetrics(SM_CXSCREEN) / 2;

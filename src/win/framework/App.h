@@ -20,6 +20,11 @@ class Form;
 inline constexpr int crDefault = 0;
 inline constexpr int crHourGlass = -11;
 
+// Shift state of a key event.
+using ShiftState = unsigned;
+enum : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4 };
+ShiftState CurrentShiftState();
+
 // Modal results.
 inline constexpr int mrNone = 0;
 inline constexpr int mrCancel = 2;
@@ -52,7 +57,9 @@ class Application {
     // Shut-down: destroys the owner window and balances Initialize's CoInitialize.
     void Finalize();
 
-    HINSTANCE Instance() const { return instance_; }
+    // The module the program's windows belong to: the one Initialize was given, else (before
+    // Initialize) the executable's.
+    HINSTANCE Instance() const { return instance_ ? instance_ : ::GetModuleHandleW(nullptr); }
 
     // The executable's file name without folder, cut before its first ".", every character after
     // the first lower-cased; fixed when the application object comes into being.

@@ -3,27 +3,9 @@
 #include <cwchar>
 #include <utility>
 
+#include "win/framework/AnsiText.h"
+
 namespace qm::win {
-
-std::wstring AnsiToWide(const std::string& s) {
-    if (s.empty()) return std::wstring();
-    int n = ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    if (n <= 0) return std::wstring();
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
-    return w;
-}
-
-std::string WideToAnsi(const wchar_t* s, int len) {
-    if (!s) return std::string();
-    if (len < 0) len = static_cast<int>(std::wcslen(s));
-    if (len == 0) return std::string();
-    int n = ::WideCharToMultiByte(CP_ACP, 0, s, len, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return std::string();
-    std::string a(static_cast<size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, s, len, &a[0], n, nullptr, nullptr);
-    return a;
-}
 
 Error::Error(std::wstring message)
     : message_(std::move(message)),

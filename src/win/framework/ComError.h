@@ -51,8 +51,4 @@ HRESULT OleCheck(HRESULT hr);
 // The message of any exception, for the error display.
 std::wstring MessageOf(const std::exception& e);
 
-// UTF-16 <-> ANSI code page conversions with the system's default replacement.
-std::wstring AnsiToWide(const std::string& s);
-std::string WideToAnsi(const wchar_t* s, int len = -1);
-
 }  // namespace qm::win

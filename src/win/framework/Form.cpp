@@ -2,8 +2,13 @@
 
 #include <algorithm>
 
+#include "win/framework/AnsiText.h"
 #include "win/framework/ComError.h"
+#include "win/framework/WindowClass.h"
 #include "win/framework/WindowThunk.h"
+#include "win/framework/controls/Control.h"
+#include "win/framework/controls/Panel.h"
+#include "win/framework/controls/Timer.h"
 
 namespace qm::win {
 
@@ -41,25 +46,12 @@ void Form::Create() {
     containerFont_ = FontFor(def.font);
     containerFontColor_ = def.font.color;
 
-    HINSTANCE instance = App().Instance() ? App().Instance() : ::GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    if (!::GetClassInfoExW(instance, def.className, &wc)) {
-        wc = {};
-        wc.cbSize = sizeof wc;
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = WindowThunk<Form>::Proc;
-        wc.hInstance = instance;
-        wc.hIcon = App().MainIcon();
-        wc.hCursor = ::LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-        wc.lpszClassName = def.className;
-        if (!::RegisterClassExW(&wc)) throw Error(L"RegisterClass failed");
-    }
+    RegisterWindowClass(def.className, WindowThunk<Form>::Proc, CS_DBLCLKS, App().MainIcon());
 
     CreateParamsRec params = {};
     CreateParams(params);
     ::CreateWindowExW(params.exStyle, def.className, def.caption, params.style, params.x, params.y,
-                      params.width, params.height, params.owner, nullptr, instance, this);
+                      params.width, params.height, params.owner, nullptr, App().Instance(), this);
     if (!hwnd_) throw Error(L"CreateWindow failed for " + AnsiToWide(def.name));
     try {
         BuildControls(def);

@@ -13,7 +13,8 @@
 #include <vector>
 
 #include "win/framework/App.h"
-#include "win/framework/Controls.h"
+#include "win/framework/Container.h"
+#include "win/framework/Layout.h"
 #include "win/framework/Raii.h"
 
 namespace qm::win {
@@ -46,6 +47,11 @@ struct CreateParamsRec {
     int x, y, width, height;
     HWND owner;
 };
+
+class Control;
+class Timer;
+template <class T>
+struct WindowThunk;
 
 class Form;
 struct FormDeleter {

@@ -49,67 +49,34 @@ class UniqueHandle {
     Handle h_ = Traits::Invalid();
 };
 
-struct FindHandleTraits {
-    using Handle = HANDLE;
-    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) { ::FindClose(h); }
-};
-struct FileHandleTraits {
-    using Handle = HANDLE;
-    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle h) { ::CloseHandle(h); }
-};
-struct KernelHandleTraits {  // process, thread, event: null when absent
-    using Handle = HANDLE;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { ::CloseHandle(h); }
-};
-struct RegKeyTraits {
-    using Handle = HKEY;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { ::RegCloseKey(h); }
-};
-struct GdiObjectTraits {
-    using Handle = HGDIOBJ;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { ::DeleteObject(h); }
-};
-struct FontTraits {
-    using Handle = HFONT;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { ::DeleteObject(h); }
-};
-struct IconTraits {
-    using Handle = HICON;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { ::DestroyIcon(h); }
-};
-struct ModuleTraits {
-    using Handle = HMODULE;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { ::FreeLibrary(h); }
-};
-struct GlobalTraits {
-    using Handle = HGLOBAL;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { ::GlobalFree(h); }
-};
-struct CoTaskMemTraits {  // item-id lists and other shell allocations
-    using Handle = void*;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { ::CoTaskMemFree(h); }
+// What "no handle" is for a kind of handle: null, or INVALID_HANDLE_VALUE (-1).
+enum class NoHandle { Null, MinusOne };
+
+// The traits of a handle of type H that CloseFn closes.
+template <typename H, auto CloseFn, NoHandle None = NoHandle::Null>
+struct HandleTraits {
+    using Handle = H;
+    static Handle Invalid() {
+        if constexpr (None == NoHandle::MinusOne)
+            return INVALID_HANDLE_VALUE;
+        else
+            return nullptr;
+    }
+    static void Close(Handle h) { CloseFn(h); }
 };
 
-using UniqueFind = UniqueHandle<FindHandleTraits>;
-using UniqueFile = UniqueHandle<FileHandleTraits>;
-using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
-using UniqueRegKey = UniqueHandle<RegKeyTraits>;
-using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
-using UniqueFont = UniqueHandle<FontTraits>;
-using UniqueIcon = UniqueHandle<IconTraits>;
-using UniqueModule = UniqueHandle<ModuleTraits>;
-using UniqueGlobal = UniqueHandle<GlobalTraits>;
-using UniqueCoTaskMem = UniqueHandle<CoTaskMemTraits>;
+using UniqueFind = UniqueHandle<HandleTraits<HANDLE, ::FindClose, NoHandle::MinusOne>>;
+using UniqueFile = UniqueHandle<HandleTraits<HANDLE, ::CloseHandle, NoHandle::MinusOne>>;
+// Process, thread, event: null when absent.
+using UniqueKernelHandle = UniqueHandle<HandleTraits<HANDLE, ::CloseHandle>>;
+using UniqueRegKey = UniqueHandle<HandleTraits<HKEY, ::RegCloseKey>>;
+using UniqueGdiObject = UniqueHandle<HandleTraits<HGDIOBJ, ::DeleteObject>>;
+using UniqueFont = UniqueHandle<HandleTraits<HFONT, ::DeleteObject>>;
+using UniqueIcon = UniqueHandle<HandleTraits<HICON, ::DestroyIcon>>;
+using UniqueModule = UniqueHandle<HandleTraits<HMODULE, ::FreeLibrary>>;
+using UniqueGlobal = UniqueHandle<HandleTraits<HGLOBAL, ::GlobalFree>>;
+// Item-id lists and other shell allocations.
+using UniqueCoTaskMem = UniqueHandle<HandleTraits<void*, ::CoTaskMemFree>>;
 
 // A device context obtained with GetDC, released with ReleaseDC.
 class WindowDC {
