@@ -959,39 +959,30 @@ void ModelRun::EditBetweenPresses(bool& changed) {
     if (Chance(25)) Drop();
 }
 
+// A failure the pass cannot get around is logged: a row whose rename failed may stay.
 bool ModelRun::Move(const std::string& from, const std::string& to) {
-    bool moved;
     const bool caseOnly = SameNameIgnoringCase(from, to);
-    switch (moverKind_) {
-        case MoverKind::RecasesItself:
-            if (caseOnly) {
-                const std::string aside = scratch_ / "aside";
-                moved = MoveWithoutReplacing(from, aside);
-                if (moved && !MoveWithoutReplacing(aside, to)) {
-                    MoveWithoutReplacing(aside, from);
-                    moved = false;
-                }
-                break;
-            }
-            moved = MoveWithoutReplacing(from, to);
-            break;
-        case MoverKind::RefusesCaseOnly:
-            moved = !caseOnly && MoveWithoutReplacing(from, to);
-            break;
-        case MoverKind::FailsNowAndThen: {
-            // As a file in use or a name the volume refuses would: every rename of one path
-            // after one title fails, whatever its counter, so that a press with nothing changed
-            // renames nothing here either.
-            std::string title = BaseOf(to.substr(to.rfind('\\') + 1));
-            while (title.size() > 3 && title[title.size() - 3] == '_' &&
-                   std::isxdigit(static_cast<unsigned char>(title[title.size() - 1])))
-                title.resize(title.size() - 3);
-            moved = std::hash<std::string>()(std::to_string(seed_) + from + "|" + title) % 5 != 0 &&
-                    MoveWithoutReplacing(from, to);
-            break;
+    if (caseOnly && moverKind_ == MoverKind::RefusesCaseOnly) return false;
+    bool moved;
+    if (caseOnly && moverKind_ == MoverKind::RecasesItself) {
+        const std::string aside = scratch_ / "aside";
+        moved = MoveWithoutReplacing(from, aside);
+        if (moved && !MoveWithoutReplacing(aside, to)) {
+            MoveWithoutReplacing(aside, from);
+            moved = false;
         }
-        default:
-            moved = MoveWithoutReplacing(from, to);
+    } else if (moverKind_ == MoverKind::FailsNowAndThen) {
+        // As a file in use or a name the volume refuses would: every rename of one path after
+        // one title fails, whatever its counter, so that a press with nothing changed renames
+        // nothing here either.
+        std::string title = BaseOf(to.substr(to.rfind('\\') + 1));
+        while (title.size() > 3 && title[title.size() - 3] == '_' &&
+               std::isxdigit(static_cast<unsigned char>(title.back())))
+            title.resize(title.size() - 3);
+        moved = std::hash<std::string>()(std::to_string(seed_) + from + "|" + title) % 5 != 0 &&
+                MoveWithoutReplacing(from, to);
+    } else {
+        moved = MoveWithoutReplacing(from, to);
     }
     if (!moved) failedMoves_.emplace_back(from, to);
     return moved;
@@ -1168,7 +1159,7 @@ std::vector<std::uint32_t> ModelSeeds() {
     if (const char* chosen = std::getenv("QM_RENAME_SEED"))
         return {static_cast<std::uint32_t>(std::strtoul(chosen, nullptr, 10))};
     std::vector<std::uint32_t> seeds;
-    for (std::uint32_t s = 1; s <= 16; ++s)
+    for (std::uint32_t s = 1; s <= 48; ++s)
         seeds.push_back(s);
     seeds.push_back(static_cast<std::uint32_t>(std::time(nullptr)));
     return seeds;
