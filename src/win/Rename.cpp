@@ -133,7 +133,7 @@ class RenamePass {
     // that rows listed for it were made for.
     bool NamesAnotherFile(const std::string& folder, const std::string& name) const;
 
-    bool ChangedAnything() const { return !arrived_.empty() || !vacated_.empty(); }
+    bool MovedAnything() const { return !arrived_.empty() || !vacated_.empty(); }
 
   private:
     std::optional<std::string> RenameCaseOnly(const CandidateRow& row, const std::string& folder,
@@ -192,8 +192,8 @@ bool RenamePass::HandleRow(const CandidateRow& row) {
         return true;
     if (!IsExistingFile(source)) return false;
 
-    // A try that names the source itself in other letter case is free unless a case twin holds
-    // it too: moving onto the twin's name would be refused, and so might the way back.
+    // A try that names the source itself is free; in other letter case, only if no case twin
+    // holds it too: moving onto the twin's name would be refused, and so might the way back.
     auto name = ChooseFreeName(row.title, [&](const std::string& tried) {
         const std::string triedName = tried + row.extension;
         if (triedName == sourceName) return false;
@@ -206,8 +206,8 @@ bool RenamePass::HandleRow(const CandidateRow& row) {
     const std::string targetName = *name + row.extension;
     const std::string target = folder + targetName;
     if (target == source) {
-        kept_.insert(ExactNameKey(
-            folder, sourceName));  // the file already bears this name and stays untouched
+        // The file already bears this name and stays untouched.
+        kept_.insert(ExactNameKey(folder, sourceName));
         return true;
     }
     std::optional<std::string> moved;
@@ -230,7 +230,7 @@ void RenameCheckedRows(const ListView& list, const FileMover& move) {
         if (!list.Checked(row)) continue;
         if (pass.HandleRow(ReadRow(list, row))) list.DeleteRow(row);
     }
-    if (!pass.ChangedAnything()) return;
+    if (!pass.MovedAnything()) return;
     // Rows visited before a file arrived at their path, and unchecked ones, would name that
     // file on a later press: they leave now.
     const LeadBytes& lead = SystemLeadBytes();
