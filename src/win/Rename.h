@@ -18,10 +18,10 @@ bool MoveWithoutReplacing(const std::string& from, const std::string& to);
 
 // Renames every checked row's file inside its own folder after the row's proposed name,
 // resolving clashes with a counter, and deletes the rows it renamed. A row never renames a file
-// other than the one it was listed for: a row whose path another row of the press dealt with
-// (renamed a file into it, found its file there already so named, or renamed its file away
-// while another entry answers to the path) leaves the list with the press, checked or not.
-// Every rename goes through `move` (tests put failing or lying ones in).
+// other than the one it was listed for: a checked row whose file another row of the press
+// already renamed or found so named leaves the list untouched, and so does every row, checked
+// or not, whose path another row filled with a file, or left to a case twin. Every rename goes
+// through `move` (tests put failing or lying ones in).
 void RenameCheckedRows(const ListView& list, const FileMover& move = MoveWithoutReplacing);
 
 // Compares two file names ignoring letter case as the file system does: < 0, 0 or > 0. Uses
