@@ -16,15 +16,6 @@ target_link_libraries(qm_win ${_scope} qm_media qm_core
 # newer fails the build, so such a function can only be looked up at run time with a fallback.
 # scripts/check-imports.sh proves the result on the import tables.
 target_compile_definitions(qm_win ${_scope} NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501 _WIN32_IE=0x0600)
-# A source that still calls a newer function directly is built against Vista's API so the tree
-# builds; the import check then names the function until the call becomes a run-time lookup.
-foreach(_src ${QM_WIN_SOURCES})
-  file(STRINGS ${_src} _direct REGEX "::CompareStringOrdinal\\(")
-  if(_direct)
-    set_source_files_properties(${_src} PROPERTIES COMPILE_OPTIONS
-      "-U_WIN32_WINNT;-UWINVER;-D_WIN32_WINNT=0x0600;-DWINVER=0x0600")
-  endif()
-endforeach()
 target_include_directories(qm_win ${_scope} ${CMAKE_SOURCE_DIR}/src)
 
 set(QM_STATIC_LINK -static -static-libgcc -static-libstdc++)

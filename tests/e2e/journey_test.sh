@@ -3,14 +3,15 @@
 # way a file manager does (X drag and drop), read the list back, uncheck one row and edit the
 # name in another with the pointer and keyboard, press the rename button with a real click, and
 # then look at the files on disk and the rows left; open the about window with a click, close
-# it with a key and see the main window take input again.
+# it with a key and see the main window take input again; drop one folder twice, press the
+# button twice, and see each file under its own title.
 #
 #   journey_test.sh PATH/TO/Quillmark.exe
 #
 # CTest runs it with the Wine environment exported (QM_WINE, WINEPREFIX, DISPLAY); run on its
 # own it prepares one through scripts/wine-env.sh. Screenshots (after the drop, before and after
-# the rename, the about window, the cleared list) are kept in e2e-artifacts/journey/ beside the
-# exe. Prints "SKIP: ..." and exits 0 when the journey cannot be made on this machine.
+# the rename, the about window, the cleared list, the folder pressed twice) are kept in
+# e2e-artifacts/journey/ beside the exe. Prints "SKIP: ..." and exits 0 when the journey cannot be made on this machine.
 set -euo pipefail
 
 exe=$(realpath "${1:?usage: journey_test.sh PATH/TO/Quillmark.exe}")
@@ -242,6 +243,40 @@ for _ in $(seq 1 20); do
 done
 [ -z "$(probe rows)" ] || fail "the clear button did not empty the list after the about window"
 shot 5-cleared
+
+step "dropping one folder twice and pressing the rename button twice"
+# b.avi is titled Beta and a.avi is titled b: the first press renames b.avi away and a.avi into
+# b.avi (or b_00.avi), and b.avi's second row must not rename a's file on the second press.
+twice=$work/twice
+mkdir -p "$twice"
+video "$twice/b.avi" "Beta"
+video "$twice/a.avi" "b"
+sum_a=$(md5sum <"$twice/a.avi" | cut -d' ' -f1)
+sum_b=$(md5sum <"$twice/b.avi" | cut -d' ' -f1)
+for n in 2 4; do
+    "$work/xdnd_drop" --timeout 30 "$lx" "$ly" "$twice" ||
+        fail "the window did not take the drop (xdnd_drop exit $?)"
+    for _ in $(seq 1 60); do
+        [ "$(probe rows | wc -l)" -ge "$n" ] && break
+        sleep 0.5
+    done
+done
+[ "$(probe rows | wc -l)" = 4 ] || fail "two drops of $twice did not list two rows a file"
+for press in 1 2; do
+    click_at "$bx" "$by"
+    sleep 2
+done
+shot 6-pressed-twice
+files=$(cd "$twice" && find . -type f | sort | tr '\n' ' ')
+[ "$(md5sum <"$twice/Beta.avi" 2>/dev/null | cut -d' ' -f1)" = "$sum_b" ] ||
+    fail "b.avi (titled Beta) is not Beta.avi after two presses; the folder holds: $files"
+a_now=
+for name in b.avi b_00.avi; do
+    [ "$(md5sum <"$twice/$name" 2>/dev/null | cut -d' ' -f1)" = "$sum_a" ] && a_now=$name
+done
+[ -n "$a_now" ] || fail "a.avi (titled b) is neither b.avi nor b_00.avi; the folder holds: $files"
+[ "$(find "$twice" -type f | wc -l)" = 2 ] || fail "the folder holds other files: $files"
+echo "a.avi is now $a_now, b.avi is Beta.avi"
 
 step "closing the program"
 probe close || true
