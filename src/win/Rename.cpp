@@ -65,18 +65,6 @@ int CompareNamesIgnoringCase(std::wstring_view a, std::wstring_view b) {
 
 namespace {
 
-// One candidate row as the scanner laid it out.
-struct CandidateRow {
-    std::string title;      // caption: the proposed base name, perhaps edited by the user
-    std::string baseName;   // sub-item 0
-    std::string extension;  // sub-item 1, with its dot, or empty
-    std::string folder;     // sub-item 2
-};
-
-CandidateRow ReadRow(const ListView& list, int row) {
-    return CandidateRow{list.Text(row, 0), list.Text(row, 1), list.Text(row, 2), list.Text(row, 3)};
-}
-
 struct PathLessIgnoringCase {
     bool operator()(const std::wstring& a, const std::wstring& b) const {
         return CompareNamesIgnoringCase(a, b) < 0;
@@ -127,7 +115,7 @@ class RenamePass {
 
     // Handles one checked row; true when the row leaves the list (its file renamed, or already
     // so named, or dealt with by another row).
-    bool HandleRow(const CandidateRow& row);
+    bool HandleRow(const Candidate& row);
 
     // True when the path (folder with its separator, and file name) no longer names the file
     // that rows listed for it were made for.
@@ -136,7 +124,7 @@ class RenamePass {
     bool MovedAnything() const { return !arrived_.empty() || !vacated_.empty(); }
 
   private:
-    std::optional<std::string> RenameCaseOnly(const CandidateRow& row, const std::string& folder,
+    std::optional<std::string> RenameCaseOnly(const Candidate& row, const std::string& folder,
                                               const std::string& source,
                                               const std::string& targetName);
 
@@ -159,7 +147,7 @@ bool RenamePass::NamesAnotherFile(const std::string& folder, const std::string& 
 // then to the target. If the second step fails the file goes back to its own name; if that
 // fails too, it stays under the clash name, which is a name its row asked for, with its
 // extension. The new path of the file, or nothing when it kept its name.
-std::optional<std::string> RenamePass::RenameCaseOnly(const CandidateRow& row,
+std::optional<std::string> RenamePass::RenameCaseOnly(const Candidate& row,
                                                       const std::string& folder,
                                                       const std::string& source,
                                                       const std::string& targetName) {
@@ -179,7 +167,7 @@ std::optional<std::string> RenamePass::RenameCaseOnly(const CandidateRow& row,
     return step;
 }
 
-bool RenamePass::HandleRow(const CandidateRow& row) {
+bool RenamePass::HandleRow(const Candidate& row) {
     const LeadBytes& lead = SystemLeadBytes();
     // A title comes from the file itself: a separator in it would move the file out of its
     // folder, so such a name is refused like any name the file system refuses.
@@ -223,21 +211,22 @@ bool RenamePass::HandleRow(const CandidateRow& row) {
 
 }  // namespace
 
-void RenameCheckedRows(const ListView& list, const FileMover& move) {
-    // Last row first, so deleting a row never moves one still to be visited.
+void RenameCheckedRows(const CandidateList& list, const FileMover& move) {
+    // Last row first, so removing a row never moves one still to be visited.
     RenamePass pass(move);
     for (int row = list.Count() - 1; row >= 0; --row) {
-        if (!list.Checked(row)) continue;
-        if (pass.HandleRow(ReadRow(list, row))) list.DeleteRow(row);
+        const Candidate candidate = list.Read(row);
+        if (candidate.checked && pass.HandleRow(candidate)) list.Remove(row);
     }
     if (!pass.MovedAnything()) return;
     // Rows visited before a file arrived at their path, and unchecked ones, would name that
     // file on a later press: they leave now.
     const LeadBytes& lead = SystemLeadBytes();
     for (int row = list.Count() - 1; row >= 0; --row) {
-        const std::string folder = IncludeTrailingSeparator(list.Text(row, 3), lead);
-        if (pass.NamesAnotherFile(folder, list.Text(row, 1) + list.Text(row, 2)))
-            list.DeleteRow(row);
+        const Candidate candidate = list.Read(row);
+        const std::string folder = IncludeTrailingSeparator(candidate.folder, lead);
+        if (pass.NamesAnotherFile(folder, candidate.baseName + candidate.extension))
+            list.Remove(row);
     }
 }
 

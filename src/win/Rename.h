@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "win/framework/ListView.h"
+#include "win/CandidateList.h"
 
 namespace qm::win {
 
@@ -16,13 +16,13 @@ using FileMover = std::function<bool(const std::string& from, const std::string&
 // MoveFileA without flags, which fails when an entry of the new name exists.
 bool MoveWithoutReplacing(const std::string& from, const std::string& to);
 
-// Renames every checked row's file inside its own folder after the row's proposed name,
+// Renames every checked candidate's file inside its own folder after the row's proposed name,
 // resolving clashes with a counter, and deletes the rows it renamed. A row never renames a file
 // other than the one it was listed for: a checked row whose file another row of the press
 // already renamed or found so named leaves the list untouched, and so does every row, checked
 // or not, whose path another row filled with a file, or left to a case twin. Every rename goes
 // through `move` (tests put failing or lying ones in).
-void RenameCheckedRows(const ListView& list, const FileMover& move = MoveWithoutReplacing);
+void RenameCheckedRows(const CandidateList& list, const FileMover& move = MoveWithoutReplacing);
 
 // Compares two file names ignoring letter case as the file system does: < 0, 0 or > 0. Uses
 // CompareStringOrdinal where the system has it (Windows Vista on), else the fallback below.

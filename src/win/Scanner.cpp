@@ -18,11 +18,6 @@ namespace {
 // listings open at once) whatever the limit function answers, also through junction loops.
 constexpr int kMaxDepthLimit = 10;
 
-// Extra pixels beside the measured text of columns 0, 1 and 3.
-constexpr int kTitleMargin = 30;
-constexpr int kNameMargin = 10;
-constexpr int kFolderMargin = 10;
-
 int DepthLimit(const ScanTarget& target) {
     int limit = target.depthLimit ? target.depthLimit() : 0;
     return std::min(limit, kMaxDepthLimit);
@@ -59,21 +54,7 @@ void ExamineFile(const ScanTarget& target, const std::string& path) {
     const std::string baseName = BaseNamePiece(path, lead);
     if (title == baseName) return;
 
-    const ListView& list = target.list;
-    const int row = list.AppendRow(title);
-    if (row < 0) return;
-    list.SetText(row, 1, baseName);
-    list.SetText(row, 2, ExtensionPiece(path, lead));
-    list.SetText(row, 3, folder);
-
-    // Widen to fit, never narrow. Column 1 shows the base name but is sized for the whole file
-    // name; the extension column keeps its width.
-    list.EnsureColumnWidth(0, list.TextWidth(title) + kTitleMargin);
-    list.EnsureColumnWidth(1, list.TextWidth(fileName) + kNameMargin);
-    list.EnsureColumnWidth(3, list.TextWidth(folder) + kFolderMargin);
-
-    // Checked last, once the row is complete.
-    list.SetChecked(row, true);
+    target.list.Append(Candidate{title, baseName, ExtensionPiece(path, lead), folder, true});
 }
 
 }  // namespace

@@ -5,17 +5,17 @@
 #include <functional>
 #include <string>
 
-#include "win/framework/ListView.h"
+#include "win/CandidateList.h"
 
 namespace qm::win {
 
 // Where a scan appends its rows and where it asks for the depth limit.
 struct ScanTarget {
-    ListView list;
+    CandidateList list;
     std::function<int()> depthLimit;  // asked afresh for every entry that is not a file
 };
 
-// Examines a file, or walks a folder, appending candidate rows at the end of the list.
+// Examines a file, or walks a folder, appending candidates at the end of the list.
 // Errors of the shell object are raised to the caller.
 void ScanPath(const ScanTarget& target, const std::string& path, int depth);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "win/CandidateList.h"
 #include "win/DropMessages.h"
 #include "win/framework/App.h"
 #include "win/framework/Layout.h"
@@ -20,12 +21,18 @@ const wchar_t kGothic[] = L"\uFF2D\uFF33 \u30B4\u30B7\u30C3\u30AF";
 const FontSpec kRedBold = {kGothic, 13, SHIFTJIS_CHARSET, clRed, true, false};
 const FontSpec kListFont = {kGothic, 12, SHIFTJIS_CHARSET, clWindowText, false, false};
 
-const ColumnDef kColumns[] = {
-    {L"新しい名前", 100, 100},
-    {L"元の名前", 100, 100},
-    {L"拡張子", 50, 50},
-    {L"フォルダ", 100, 100},
-};
+// The candidate list's columns: header, width and minimum width.
+// clang-format off
+constexpr auto kColumns = PerCandidateColumn<ColumnDef>([](CandidateColumn column) -> ColumnDef {
+    switch (column) {
+        case CandidateColumn::Title:     return {L"新しい名前", 100, 100};
+        case CandidateColumn::BaseName:  return {L"元の名前", 100, 100};
+        case CandidateColumn::Extension: return {L"拡張子", 50, 50};
+        case CandidateColumn::Folder:    return {L"フォルダ", 100, 100};
+    }
+    return {};
+});
+// clang-format on
 
 template <auto M>
 constexpr auto F = &FieldOf<M>;
@@ -109,12 +116,12 @@ void TForm1::Button1Click(Control&) {
     // The rows are deleted one at a time with the list's redrawing suspended; the handler pumps
     // no messages, so nothing would be painted between two of them anyway.
     const RedrawSuspended suspended(LView.View());
-    RenameCheckedRows(LView.View());
+    RenameCheckedRows(CandidateList(LView.View()));
 }
 
 void TForm1::Button2Click(Control&) {
     // The rows go; the columns keep their widths.
-    LView.View().Clear();
+    CandidateList(LView.View()).Clear();
 }
 
 void TForm1::Button3Click(Control&) {
@@ -122,7 +129,8 @@ void TForm1::Button3Click(Control&) {
 }
 
 void TForm1::AddPath(const std::string& path, int depth) {
-    ScanPath(ScanTarget{LView.View(), [this] { return static_cast<int>(UpDown1.Position()); }},
+    ScanPath(ScanTarget{CandidateList(LView.View()),
+                        [this] { return static_cast<int>(UpDown1.Position()); }},
              path, depth);
 }
 

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "SharedChecks.h"
+#include "WinTestSupport.h"
 #include "core/PathPieces.h"
 #include "win/framework/AnsiText.h"
 #include "win/framework/App.h"

@@ -13,7 +13,7 @@
 #include "win/BuiltInTitleShell.h"
 #include "win/TitleQuery.h"
 
-#include "MatroskaFile.h"
+#include "WinTestSupport.h"
 
 namespace qm::win {
 namespace {

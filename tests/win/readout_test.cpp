@@ -8,7 +8,7 @@
 #include <cctype>
 #include <string>
 
-#include "SharedChecks.h"
+#include "WinTestSupport.h"
 #include "win/framework/App.h"
 #include "win/Readout.h"
 

@@ -33,18 +33,9 @@ namespace {
 
 constexpr int kMaxTreeDepth = 8;
 
+using test::SetWriteYear;
 using test::TempFolder;
-
-bool WriteText(const std::string& path, const std::string& content) {
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    BOOL ok =
-        ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-    ::CloseHandle(file);
-    return ok && written == content.size();
-}
+using test::WriteText;
 
 std::string ReadText(const std::string& path) {
     HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -56,23 +47,6 @@ std::string ReadText(const std::string& path) {
     ::CloseHandle(file);
     content.resize(read);
     return content;
-}
-
-// Sets a file's last-write time to 2 January of the given year, local midnight or so.
-bool SetWriteYear(const std::string& path, WORD year) {
-    SYSTEMTIME st = {};
-    st.wYear = year;
-    st.wMonth = 1;
-    st.wDay = 2;
-    FILETIME ft = {};
-    if (!::SystemTimeToFileTime(&st, &ft)) return false;
-    HANDLE file =
-        ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                      nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    BOOL ok = ::SetFileTime(file, nullptr, nullptr, &ft);
-    ::CloseHandle(file);
-    return ok != 0;
 }
 
 // Every entry of a folder tree as "relative path" -> content ("<dir>" for folders).
@@ -202,63 +176,29 @@ class CaseTwinMaker {
     std::string script_;
 };
 
-// A report list view with check boxes and the four candidate columns, filled the way the
-// scanner fills it.
-class CandidateList {
+// The candidate list in a window of its own, filled the way the scanner fills it.
+class TestList : public test::CandidateListWindow {
   public:
-    CandidateList() {
-        INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_LISTVIEW_CLASSES};
-        ::InitCommonControlsEx(&icc);
-        hwnd_ = ::CreateWindowExA(0, WC_LISTVIEWA, "", WS_POPUP | LVS_REPORT | LVS_EDITLABELS, 0, 0,
-                                  600, 300, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
-        ::SendMessageA(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
-        const char* headers[] = {"new", "former", "ext", "folder"};
-        for (int i = 0; i < 4; ++i) {
-            LVCOLUMNA column = {};
-            column.mask = LVCF_TEXT | LVCF_WIDTH;
-            column.cx = 100;
-            column.pszText = const_cast<char*>(headers[i]);
-            ::SendMessageA(hwnd_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i),
-                           reinterpret_cast<LPARAM>(&column));
-        }
-    }
-    ~CandidateList() { ::DestroyWindow(hwnd_); }
-    CandidateList(const CandidateList&) = delete;
-    CandidateList& operator=(const CandidateList&) = delete;
-
-    bool Created() const { return hwnd_ != nullptr; }
-    ListView View() const { return ListView(hwnd_); }
-
     // Appends the row of the file `folder` + `fileName` with the proposed name `title`.
     int Add(const std::string& title, const std::string& folder, const std::string& fileName,
             bool checked = true) const {
         const LeadBytes& lead = SystemLeadBytes();
-        ListView view = View();
-        int row = view.AppendRow(title);
-        view.SetText(row, 1, BaseNamePiece(fileName, lead));
-        view.SetText(row, 2, ExtensionPiece(fileName, lead));
-        view.SetText(row, 3, folder);
-        view.SetChecked(row, checked);
-        return row;
+        return List().Append(Candidate{title, BaseNamePiece(fileName, lead),
+                                       ExtensionPiece(fileName, lead), folder, checked});
     }
 
     // Every row as "caption|base|extension|folder|checked".
     std::vector<std::string> Rows() const {
-        ListView view = View();
         std::vector<std::string> rows;
-        for (int i = 0; i < view.Count(); ++i) {
-            rows.push_back(view.Text(i, 0) + "|" + view.Text(i, 1) + "|" + view.Text(i, 2) + "|" +
-                           view.Text(i, 3) + "|" + (view.Checked(i) ? "x" : "-"));
-        }
+        for (const Candidate& c : Candidates())
+            rows.push_back(c.title + "|" + c.baseName + "|" + c.extension + "|" + c.folder + "|" +
+                           (c.checked ? "x" : "-"));
         return rows;
     }
 
     void RenamePass(const FileMover& move = MoveWithoutReplacing) const {
-        RenameCheckedRows(View(), move);
+        RenameCheckedRows(List(), move);
     }
-
-  private:
-    HWND hwnd_ = nullptr;
 };
 
 // What this platform's MoveFileA does, probed once in a scratch folder; Wine differs from
@@ -281,36 +221,6 @@ bool PlatformRejectsYear(WORD year) {
 
 bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
     return CompareNamesIgnoringCase(AnsiToWide(a), AnsiToWide(b)) == 0;
-}
-
-// The existence test answers what a directory search for the path answers, also where it takes
-// the shortcut of the path's attributes: wildcards still match, letter case does not count, and
-// names a search and an attribute query may read apart are left to the search.
-TEST(ExistenceTest, AnswersAsADirectorySearch) {
-    TempFolder dir;
-    ASSERT_TRUE(WriteText(dir / "clip.avi", "C"));
-    ASSERT_TRUE(WriteText(dir / "old.mkv", "O"));
-    ASSERT_TRUE(SetWriteYear(dir / "old.mkv", 1975));
-    ASSERT_TRUE(::CreateDirectoryA((dir / "sub.avi").c_str(), nullptr));
-    const struct {
-        const char* name;
-        int expected;  // -1: whatever the search itself answers
-    } cases[] = {
-        {"clip.avi", 1},   {"CLIP.AVI", 1},  {"none.avi", 0},   {"none\\clip.avi", 0},
-        {"sub.avi", 0},    {"sub.avi\\", 0}, {"old.mkv", 0},    {"c?ip.avi", 1},
-        {"*.mkv", 0},      {"c*", 1},        {"clip.avi.", -1}, {"clip.avi ", -1},
-        {"clip.avi\\", 0}, {"", 0},
-    };
-    for (const auto& c : cases) {
-        const std::string path = dir / c.name;
-        WIN32_FIND_DATAA data = {};
-        HANDLE find = ::FindFirstFileA(path.c_str(), &data);
-        const bool searched = find != INVALID_HANDLE_VALUE &&
-                              !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                              std::string(data.cFileName) != "old.mkv";
-        if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
-        EXPECT_EQ(IsExistingFile(path), c.expected < 0 ? searched : c.expected == 1) << c.name;
-    }
 }
 
 // Names are compared as the file system compares them. Windows XP lacks CompareStringOrdinal,
@@ -368,7 +278,7 @@ class RenamePass : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(list.Created()); }
     TempFolder dir;
-    CandidateList list;
+    TestList list;
 };
 
 TEST_F(RenamePass, RenamesCheckedRowsAndLeavesUncheckedOnesUntouched) {
@@ -393,20 +303,6 @@ TEST_F(RenamePass, RenamesCheckedRowsAndLeavesUncheckedOnesUntouched) {
     list.View().Clear();
     list.RenamePass();
     EXPECT_EQ(list.View().Count(), 0);
-}
-
-TEST_F(RenamePass, ClearRemovesEveryRowAndKeepsColumnWidths) {
-    ListView view = list.View();
-    view.Clear();  // an empty list: nothing happens
-    list.Add("a", dir.Path(), "a.avi");
-    list.Add("b", dir.Path(), "b.avi", /*checked=*/false);
-    view.SetColumnWidth(0, 240);
-    view.SetColumnWidth(3, 310);
-    view.Clear();
-    EXPECT_EQ(view.Count(), 0);
-    EXPECT_EQ(view.ColumnWidth(0), 240);
-    EXPECT_EQ(view.ColumnWidth(1), 100);
-    EXPECT_EQ(view.ColumnWidth(3), 310);
 }
 
 TEST_F(RenamePass, ClashCounterRunsOnTheTitleInUpperCaseHex) {
@@ -507,7 +403,7 @@ TEST_F(RenamePass, RowNeverRenamesAnotherFileOnThisOrALaterPress) {
 }
 
 // A row that fails stays as it was, and every file keeps its name and content.
-void ExpectRowKeptAndNothingChanged(const CandidateList& list, const TempFolder& dir,
+void ExpectRowKeptAndNothingChanged(const TestList& list, const TempFolder& dir,
                                     const Snapshot& before) {
     std::vector<std::string> rows = list.Rows();
     list.RenamePass();
@@ -690,7 +586,7 @@ class ModelRun {
     std::vector<ModelFile> files_;
     std::vector<ModelRow> rows_;
     std::vector<std::pair<std::string, std::string>> failedMoves_;
-    CandidateList list_;
+    TestList list_;
     std::map<std::string, std::string> lastState_;
 };
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "FakeShell.h"
-#include "MatroskaFile.h"
+#include "WinTestSupport.h"
 #include "win/framework/AnsiText.h"
 #include "win/framework/ComError.h"
 #include "win/framework/ListView.h"
@@ -23,19 +23,7 @@
 namespace qm::win::test {
 namespace {
 
-struct Row {
-    std::string title, baseName, extension, folder;
-    bool checked = true;
-    bool operator==(const Row& o) const {
-        return title == o.title && baseName == o.baseName && extension == o.extension &&
-               folder == o.folder && checked == o.checked;
-    }
-};
-
-void PrintTo(const Row& r, std::ostream* os) {
-    *os << "{" << r.title << " | " << r.baseName << " | " << r.extension << " | " << r.folder
-        << (r.checked ? " | checked}" : " | unchecked}");
-}
+using Row = Candidate;
 
 std::wstring Wide(const std::string& s) {
     return AnsiToWide(s);
@@ -81,24 +69,8 @@ class ScannerTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
-        INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES};
-        ::InitCommonControlsEx(&icc);
-        // A report list view as the main window has it: four columns 100/100/50/100, check
-        // boxes, and a font of its own.
-        hwnd_ = ::CreateWindowExA(0, WC_LISTVIEWA, "", WS_POPUP | LVS_REPORT, 0, 0, 600, 300,
-                                  nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
-        ASSERT_NE(hwnd_, nullptr);
-        ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(ANSI_VAR_FONT)),
-                       FALSE);
-        ::SendMessageA(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
-        const int widths[] = {100, 100, 50, 100};
-        for (int i = 0; i < 4; ++i) {
-            LVCOLUMNA col = {};
-            col.mask = LVCF_WIDTH;
-            col.cx = widths[i];
-            ::SendMessageA(hwnd_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
-        }
-        list_ = ListView(hwnd_);
+        ASSERT_TRUE(window_.Created());
+        list_ = window_.View();
 
         char temp[MAX_PATH] = {};
         ASSERT_GT(::GetTempPathA(MAX_PATH, temp), 0u);
@@ -113,7 +85,6 @@ class ScannerTest : public ::testing::Test {
 
     void TearDown() override {
         ResetShellObjectFactory();
-        if (hwnd_) ::DestroyWindow(hwnd_);
         RemoveTree(Wide(root_.substr(0, root_.size() - 1)));
         EXPECT_EQ(shell_.liveObjects, 0) << "a shell object was not released";
         ::CoUninitialize();
@@ -149,7 +120,7 @@ class ScannerTest : public ::testing::Test {
 
     // Scans a path with depth 0 and the given limit; counts how often the limit is asked.
     void Scan(const std::string& path, int limit) {
-        ScanPath(ScanTarget{list_,
+        ScanPath(ScanTarget{window_.List(),
                             [this, limit] {
                                 ++limitAsked_;
                                 return limit;
@@ -157,13 +128,7 @@ class ScannerTest : public ::testing::Test {
                  path, 0);
     }
 
-    std::vector<Row> Rows() const {
-        std::vector<Row> rows;
-        for (int i = 0; i < list_.Count(); ++i)
-            rows.push_back(Row{list_.Text(i, 0), list_.Text(i, 1), list_.Text(i, 2),
-                               list_.Text(i, 3), list_.Checked(i)});
-        return rows;
-    }
+    std::vector<Row> Rows() const { return window_.Candidates(); }
 
     // The row expected for a file of the temp tree listed with a title.
     Row Listed(const std::string& folderRel, const std::string& base, const std::string& ext,
@@ -172,7 +137,7 @@ class ScannerTest : public ::testing::Test {
     }
 
     static int serial_;
-    HWND hwnd_ = nullptr;
+    CandidateListWindow window_;  // the main window's list as the scanner sees it
     ListView list_;
     std::string root_;  // ends in "\"
     FakeShell shell_;
@@ -221,7 +186,8 @@ INSTANTIATE_TEST_SUITE_P(
         TitleCase{"not a video", "data.bin", L"Data", true, "data", ".bin"},
         TitleCase{"not trimmed", "trail.mp4", L"trail ", true, "trail", ".mp4"}));
 
-TEST_F(ScannerTest, AsksTheShellThreeCallsWithTheirArgumentTypes) {
+// The shell object and the folder and item objects it gave serve until the row is made.
+TEST_F(ScannerTest, ReleasesTheShellsObjectsAfterTheRowFolderFirst) {
     const std::string path = File("clip.avi", L"A title");
     std::vector<std::string> released;
     shell_.onRelease = [&](const std::string& kind) {
@@ -231,99 +197,27 @@ TEST_F(ScannerTest, AsksTheShellThreeCallsWithTheirArgumentTypes) {
     shell_.onRelease = nullptr;
     EXPECT_EQ(released, (std::vector<std::string>{"folder after the row", "shell after the row",
                                                   "item after the row"}));
-
-    ASSERT_EQ(shell_.calls.size(), 3u);
-    EXPECT_EQ(shell_.calls[0].method, "NameSpace");
-    EXPECT_EQ(shell_.calls[0].types, std::vector<VARTYPE>{VT_BSTR});
-    EXPECT_EQ(shell_.calls[0].text, Wide(root_));  // the folder, ending in its separator
-    EXPECT_EQ(shell_.calls[1].method, "ParseName");
-    EXPECT_EQ(shell_.calls[1].types, std::vector<VARTYPE>{VT_BSTR});
-    EXPECT_EQ(shell_.calls[1].text, L"clip.avi");
-    EXPECT_EQ(shell_.calls[2].method, "GetDetailsOf");
-    EXPECT_EQ(shell_.calls[2].types, (std::vector<VARTYPE>{VT_BYREF | VT_VARIANT, VT_I4}));
-    EXPECT_EQ(shell_.calls[2].text, Wide(path));
-    EXPECT_EQ(shell_.calls[2].column, kClassicTitleColumn);
     EXPECT_EQ(Rows(), std::vector<Row>{Listed("", "clip", ".avi", "A title")});
 }
 
-// Where the shell is asked for the Title: the column its folders name as the Title, else the
-// item's ExtendedProperty (Vista on), else column 10 (2000 and XP, when the folder names none of
-// its columns). Where none serves, the file's own metadata answers: here a Matroska file titled
-// "From the file". The fake's other columns answer "PC\user", as column 10 (the Owner) does
-// from Windows 7 on.
-struct RouteCase {
-    const char* what;
-    ShellGeneration generation;
-    int columnCount, titleColumn;
-    bool extendedProperty;
-    std::string asked;  // the shell's call that answered, with its column
-    std::string title;
-};
-
-void PrintTo(const RouteCase& c, std::ostream* os) {
-    *os << c.what;
-}
-
-class TitleRouteTest : public ScannerTest, public ::testing::WithParamInterface<RouteCase> {};
-
-TEST_P(TitleRouteTest, AsksOnlyWhereTheTitleIsKnownToBe) {
-    const RouteCase& c = GetParam();
-    SetShellGenerationForTests(c.generation);
-    shell_.columnCount = c.columnCount;
-    shell_.titleColumn = c.titleColumn;
-    shell_.extendedProperty = c.extendedProperty;
-    shell_.otherDetail = L"PC\\user";
+// Where the shell cannot say which of its details is the Title (an XP folder that names its
+// columns, none the Title), the file's own metadata answers: here a Matroska file titled
+// "From the file".
+TEST_F(ScannerTest, WhereTheShellCannotNameTheTitleTheFileAnswers) {
+    SetShellGenerationForTests(ShellGeneration::Classic);
+    shell_.columnCount = 40;
+    shell_.titleColumn = -1;
     const std::string path = File("a.mkv", L"From the shell");
     WriteBytes(path, MatroskaWithTitle("From the file"));
     Scan(path, 2);
     SetShellGenerationForTests(std::nullopt);
-
-    std::string asked;
-    for (const FakeCall& call : shell_.calls) {
-        if (call.method == "GetDetailsOf") asked += "GetDetailsOf " + std::to_string(call.column);
-        if (call.method == "ExtendedProperty") asked += "ExtendedProperty";
-    }
-    EXPECT_EQ(asked, c.asked);
-    EXPECT_EQ(Rows(), std::vector<Row>{Listed("", "a", ".mkv", c.title)});
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Routes, TitleRouteTest,
-    ::testing::Values(
-        RouteCase{"Title where Windows 7 has it", ShellGeneration::PropertySystem, 40, 21, true,
-                  "GetDetailsOf 21", "From the shell"},
-        RouteCase{"Title in column 0", ShellGeneration::PropertySystem, 5, 0, false,
-                  "GetDetailsOf 0", "From the shell"},
-        RouteCase{"no Title column, ExtendedProperty answers", ShellGeneration::PropertySystem, 40,
-                  -1, true, "ExtendedProperty", "From the shell"},
-        RouteCase{"no shell folder, ExtendedProperty answers", ShellGeneration::PropertySystem, 0,
-                  -1, true, "ExtendedProperty", "From the shell"},
-        RouteCase{"column 10 is the Owner and nothing names the Title",
-                  ShellGeneration::PropertySystem, 40, -1, false, "", "From the file"},
-        RouteCase{"no shell folder and no ExtendedProperty", ShellGeneration::PropertySystem, 0, -1,
-                  false, "", "From the file"},
-        RouteCase{"XP folder that names no column", ShellGeneration::Classic, 0, -1, true,
-                  "GetDetailsOf 10", "From the shell"},
-        RouteCase{"XP folder that names its columns, none the Title", ShellGeneration::Classic, 40,
-                  -1, true, "", "From the file"}));
-
-TEST_F(ScannerTest, NoFolderOrItemObjectMeansNoTitle) {
-    const std::string path = File("a.avi", L"T");
-    shell_.noItemObject = true;
-    Scan(path, 2);
-    shell_.noItemObject = false;
-    shell_.noFolderObject = true;
-    Scan(path, 2);
-    EXPECT_TRUE(Rows().empty());
-    // The folder would have answered the column's header for no item.
-    EXPECT_TRUE(shell_.CallsOf("GetDetailsOf").empty());
-    EXPECT_EQ(shell_.CallsOf("ParseName").size(), 1u);
+    EXPECT_EQ(Rows(), std::vector<Row>{Listed("", "a", ".mkv", "From the file")});
 }
 
 TEST_F(ScannerTest, DroppedFileIsExaminedWhateverTheLimit) {
     const std::string path = File("dropped.avi", L"T");
     Scan(path, 0);
-    ScanPath(ScanTarget{list_, [] { return 0; }}, path, 7);
+    ScanPath(ScanTarget{window_.List(), [] { return 0; }}, path, 7);
     EXPECT_EQ(Rows().size(), 2u);
     EXPECT_EQ(limitAsked_, 0);
 }
@@ -549,21 +443,6 @@ TEST_F(ScannerTest, SameFolderDroppedTwiceIsListedTwice) {
     EXPECT_EQ(Rows(), (std::vector<Row>{a, a}));
 }
 
-TEST_F(ScannerTest, ColumnsWidenToFitAndNeverNarrow) {
-    Dir("a-folder-whose-name-is-long-enough-to-widen-the-folder-column");
-    const std::string folderRel = "a-folder-whose-name-is-long-enough-to-widen-the-folder-column\\";
-    const std::string longName = "a-rather-long-file-name-for-the-name-column.avi";
-    const std::string longTitle = "A long title that is wider than the first column";
-    Scan(File(folderRel + longName, Wide(longTitle)), 2);
-    Scan(File(folderRel + "b.avi", L"Short"), 2);
-
-    ASSERT_EQ(Rows().size(), 2u);
-    EXPECT_EQ(list_.ColumnWidth(0), list_.TextWidth(longTitle) + 30);
-    EXPECT_EQ(list_.ColumnWidth(1), list_.TextWidth(longName) + 10);
-    EXPECT_EQ(list_.ColumnWidth(2), 50);
-    EXPECT_EQ(list_.ColumnWidth(3), list_.TextWidth(root_ + folderRel) + 10);
-}
-
 // --- failures ----------------------------------------------------------------------------
 
 struct FailureCase {
@@ -655,15 +534,6 @@ TEST_F(ScannerTest, JapaneseNamesAndTitlesRoundTripAsShiftJis) {
     ASSERT_EQ(shell_.CallsOf("ParseName").size(), 1u);
     EXPECT_EQ(shell_.CallsOf("NameSpace")[0].text, folder + L"\\");
     EXPECT_EQ(shell_.CallsOf("ParseName")[0].text, L"\u8868\u793A.avi");
-}
-
-TEST_F(ScannerTest, TitleCharactersTheCodePageLacksArriveReplaced) {
-    const std::string path = File("movie.avi", L"");
-    // Japanese in a Western code page, or a Hangul syllable in the Japanese one.
-    const bool japanese = ::GetACP() == 932;
-    shell_.titles[Wide(path)] = japanese ? L"\uD55C" : L"\u65E5\u672C";
-    Scan(path, 2);
-    EXPECT_EQ(Rows(), std::vector<Row>{Listed("", "movie", ".avi", japanese ? "?" : "??")});
 }
 
 // --- the seam and the system's shell object ----------------------------------------------

@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "SharedChecks.h"
 #include "WinTestSupport.h"
 #include "win/framework/ComError.h"
 #include "win/framework/FrameworkTestSupport.h"

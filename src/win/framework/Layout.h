@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstddef>
 
 #include "win/framework/Raii.h"
@@ -87,8 +88,8 @@ inline ControlExtra UpDownExtra(int min, int max, int position, const char* budd
     return ControlExtra{min, max, position, buddy, nullptr, 0, 0, 0};
 }
 template <std::size_t N>
-ControlExtra ColumnsExtra(const ColumnDef (&columns)[N]) {
-    return ControlExtra{0, 0, 0, nullptr, columns, N, 0, 0};
+ControlExtra ColumnsExtra(const std::array<ColumnDef, N>& columns) {
+    return ControlExtra{0, 0, 0, nullptr, columns.data(), N, 0, 0};
 }
 inline ControlExtra BorderExtra(int width) {
     return ControlExtra{0, 0, 0, nullptr, nullptr, 0, width, 0};
