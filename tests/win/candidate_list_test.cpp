@@ -32,8 +32,10 @@ TEST_F(CandidateListTest, ReadsBackWhatWasAppended) {
         {"t", "", ".mkv", "C:\\", false},
         {"no extension", "readme", "", "C:\\" + std::string(700, 'f') + "\\", true},
     };
-    for (const Candidate& c : rows)
-        EXPECT_EQ(list_.Append(c), list_.Count() - 1);
+    for (const Candidate& c : rows) {
+        const int row = list_.Append(c);
+        EXPECT_EQ(row, list_.Count() - 1);
+    }
     EXPECT_EQ(window_.Candidates(), rows);
 
     EXPECT_TRUE(list_.Remove(1));
