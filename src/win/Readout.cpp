@@ -81,21 +81,25 @@ ReadoutTexts ComposeReadout(const ReadoutFigures& f, const Separators& separator
         return FormatSeconds(Low32(FileTimeToWholeSeconds(count)));
     };
 
+    // A line of two sizes in KB: "<label><first>; <second label><second>".
+    const auto sizes = [&kb](const char* label, std::uint64_t first, const char* secondLabel,
+                             std::uint64_t second) {
+        return label + kb(first) + "; " + secondLabel + kb(second);
+    };
+
     ReadoutTexts texts;
-    texts[kPhysLine] = "Free Physical Memory:" + kb(f.availPhys) + "; Total:" + kb(f.totalPhys);
-    texts[kPageFileLine] =
-        "Free Paging File:" + kb(f.availPageFile) + "; Total:" + kb(f.totalPageFile);
-    texts[kVirtualLine] =
-        "Free Virtual Memory:" + kb(f.availVirtual) + "; Total:" + kb(f.totalVirtual);
+    texts[kPhysLine] = sizes("Free Physical Memory:", f.availPhys, "Total:", f.totalPhys);
+    texts[kPageFileLine] = sizes("Free Paging File:", f.availPageFile, "Total:", f.totalPageFile);
+    texts[kVirtualLine] = sizes("Free Virtual Memory:", f.availVirtual, "Total:", f.totalVirtual);
     texts[kWorkingSetLine] =
-        "Memory Usage:" + kb(f.workingSetSize) + "; Peak:" + kb(f.peakWorkingSetSize);
+        sizes("Memory Usage:", f.workingSetSize, "Peak:", f.peakWorkingSetSize);
     texts[kPageFaultLine] = "Page Fault:" + FormatByteSize(0, Widen(f.pageFaultCount), separators);
     texts[kPagefileUsageLine] =
-        "Pagefile Usage:" + kb(f.pagefileUsage) + "; Peak:" + kb(f.peakPagefileUsage);
+        sizes("Pagefile Usage:", f.pagefileUsage, "Peak:", f.peakPagefileUsage);
     texts[kPagedPoolLine] =
-        "Paged Pool Usage:" + kb(f.pagedPoolUsage) + "; Peak:" + kb(f.peakPagedPoolUsage);
+        sizes("Paged Pool Usage:", f.pagedPoolUsage, "Peak:", f.peakPagedPoolUsage);
     texts[kNonPagedPoolLine] =
-        "NonPaged Pool Usage:" + kb(f.nonPagedPoolUsage) + "; Peak:" + kb(f.peakNonPagedPoolUsage);
+        sizes("NonPaged Pool Usage:", f.nonPagedPoolUsage, "Peak:", f.peakNonPagedPoolUsage);
     // The age is the distance between two UTC instants, so daylight saving time cannot shift it.
     texts[kProcessTimeLine] =
         "Kernel:" + seconds(f.kernelTime) + "; User:" + seconds(f.userTime) +

@@ -210,13 +210,21 @@ class FakeObject final : public IDispatch {
         }
     }
 
-    HRESULT NameSpace(FakeCall& call, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info) {
+    // A call with one text argument (a folder, a file name): checked, recorded, and the text
+    // handed back.
+    HRESULT RecordTextCall(FakeCall& call, DISPPARAMS* params, EXCEPINFO* info,
+                           std::wstring& text) {
         if (params->cArgs != 1) return Mismatch(call, DISP_E_BADPARAMCOUNT);
         const VARIANT& arg = params->rgvarg[0];
         if (arg.vt != VT_BSTR) return Mismatch(call, DISP_E_TYPEMISMATCH);
         call.text.assign(arg.bstrVal, ::SysStringLen(arg.bstrVal));
-        std::wstring folder = call.text;
-        HRESULT hr = Record(std::move(call), folder, info);
+        text = call.text;
+        return Record(std::move(call), text, info);
+    }
+
+    HRESULT NameSpace(FakeCall& call, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info) {
+        std::wstring folder;
+        const HRESULT hr = RecordTextCall(call, params, info, folder);
         if (FAILED(hr)) return hr;
         ReturnObject(result, shell_.noFolderObject
                                  ? nullptr
@@ -225,12 +233,8 @@ class FakeObject final : public IDispatch {
     }
 
     HRESULT ParseName(FakeCall& call, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info) {
-        if (params->cArgs != 1) return Mismatch(call, DISP_E_BADPARAMCOUNT);
-        const VARIANT& arg = params->rgvarg[0];
-        if (arg.vt != VT_BSTR) return Mismatch(call, DISP_E_TYPEMISMATCH);
-        call.text.assign(arg.bstrVal, ::SysStringLen(arg.bstrVal));
-        std::wstring name = call.text;
-        HRESULT hr = Record(std::move(call), name, info);
+        std::wstring name;
+        const HRESULT hr = RecordTextCall(call, params, info, name);
         if (FAILED(hr)) return hr;
         ReturnObject(result, shell_.noItemObject
                                  ? nullptr

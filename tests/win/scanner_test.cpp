@@ -60,11 +60,6 @@ FILETIME FileTimeOf(WORD year, WORD month, WORD day) {
     return ft;
 }
 
-bool RunningUnderWine() {
-    HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
-    return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
 class ScannerTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -534,36 +529,6 @@ TEST_F(ScannerTest, JapaneseNamesAndTitlesRoundTripAsShiftJis) {
     ASSERT_EQ(shell_.CallsOf("ParseName").size(), 1u);
     EXPECT_EQ(shell_.CallsOf("NameSpace")[0].text, folder + L"\\");
     EXPECT_EQ(shell_.CallsOf("ParseName")[0].text, L"\u8868\u793A.avi");
-}
-
-// --- the seam and the system's shell object ----------------------------------------------
-
-TEST_F(ScannerTest, SystemShellProbeFindsWhetherTheTitleCanBeAsked) {
-    EXPECT_EQ(SystemShellAnswersTitle(), !RunningUnderWine());
-    if (!RunningUnderWine()) return;
-    // Wine's Shell.Application gives folder and item objects, but its folders name no column
-    // and its items answer no ExtendedProperty: nothing there is known to be the Title, so no
-    // column is asked at all.
-    ComPtr<IDispatch> shell = CreateSystemShellObject();
-    File("probe.avi");
-    EXPECT_EQ(AskShellTitle(shell.Get(), root_, "probe.avi").kind, ShellTitleAnswer::TitleUnnamed);
-}
-
-TEST_F(ScannerTest, DefaultShellObjectAnswersUnderThisSystem) {
-    ResetShellObjectFactory();
-    const std::string path = File("plain.txt");
-    ComPtr<IDispatch> shell = CreateShellObject();
-    ASSERT_TRUE(shell);
-#if defined(__has_include) && __has_include("win/BuiltInTitleShell.h")
-    const bool answers = true;  // the built-in title shell stands in where the system's cannot
-#else
-    const bool answers = SystemShellAnswersTitle();
-#endif
-    if (answers) {
-        EXPECT_EQ(ReadShellTitle(shell.Get(), root_, "plain.txt"), "");
-    } else {
-        EXPECT_THROW(ReadShellTitle(shell.Get(), root_, "plain.txt"), ComError);
-    }
 }
 
 }  // namespace
