@@ -26,6 +26,9 @@ run_tests() {
     return "$rc"
 }
 
+step "install-deps: its choice between the 32-bit and the x86_64 Wine"
+bash tests/scripts/install_deps_test.sh
+
 step "native: portable layers and their tests"
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
@@ -41,6 +44,20 @@ if i686-w64-mingw32-objdump -p "$exe" | grep 'DLL Name' | grep -viE \
     'kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comctl32|version|msvcrt|comdlg32|shlwapi' ; then
     echo "Quillmark.exe imports a DLL that Windows does not ship" >&2; exit 1
 fi
+
+step "win32: the ZIP for Windows users"
+cpack --preset win32 >/dev/null
+version=$(sed -n 's/^#define QM_FILEVERSION_TEXT "\(.*\)"/\1/p' res/Version.h)
+name=Quillmark-$version-win32
+zip=build/win32/package/$name.zip
+(cd build/win32/package && sha256sum -c "$name.zip.sha256") ||
+    { echo "$zip: missing, or its SHA-256 file does not match it" >&2; exit 1; }
+unzip -l "$zip"
+listed=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
+[ "$listed" = "$name/LICENSE $name/Quillmark.exe $name/README.md " ] ||
+    { echo "$zip holds: $listed" >&2; exit 1; }
+unzip -p "$zip" "$name/Quillmark.exe" | cmp - "$exe" ||
+    { echo "$zip holds another Quillmark.exe than $exe" >&2; exit 1; }
 
 # shellcheck source=wine-env.sh
 . scripts/wine-env.sh
