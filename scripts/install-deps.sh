@@ -285,6 +285,7 @@ main() {
         >/dev/null 2>&1; then
       problem=$(first_i386_problem "$sim_log")
       fall_back_to_x86_64 "apt cannot install its i386 packages now${problem:+: $problem}"
+      # shellcheck disable=SC2046 # one package name a line
       todo=$(missing $(wanted) | tr '\n' ' ')
     fi
     rm -f "$sim_log"

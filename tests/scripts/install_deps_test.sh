@@ -4,7 +4,7 @@
 # print recorded output and note every call, so no package is installed and no mirror asked.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-# shellcheck source=../../scripts/install-deps.sh
+# shellcheck source-path=SCRIPTDIR/../../scripts source=install-deps.sh
 . "$here/../../scripts/install-deps.sh"
 
 t=$(mktemp -d /tmp/quillmark-deps-test.XXXXXX)
