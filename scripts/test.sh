@@ -65,7 +65,7 @@ trap qm_wine_cleanup EXIT
 export QM_HEADLESS=1
 qm_wine_setup
 if [ "$QM_WIN_PRESET" != win32 ]; then
-    step "win64: this host runs no 32-bit code, so the Windows tests run the x86_64 build"
+    step "win64: 32-bit Wine is not in use on this host, so the Windows tests run the x86_64 build"
     cmake --preset win64 >/dev/null
     cmake --build --preset win64 -j "$jobs"
 fi
