@@ -53,7 +53,9 @@ finish() {
     fi
     if [ -n "$child" ] && kill -TERM "$child" 2>/dev/null; then
         say "stopping the step that was running"
-        for _ in $(seq 1 100); do kill -0 "$child" 2>/dev/null || break; sleep 0.1; done
+        # mmdebstrap finishes the step it is in (unpacking, say) before it ends: the root is
+        # removed only after that, or the unpacking would go on into a half-removed tree.
+        for _ in $(seq 1 1200); do kill -0 "$child" 2>/dev/null || break; sleep 0.1; done
     fi
     if [ -n "$root" ]; then
         stop_root_processes
