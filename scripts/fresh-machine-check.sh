@@ -1,21 +1,27 @@
 #!/usr/bin/env bash
 # The README's promise, checked from nothing: on a fresh Debian 12 machine its two commands do
 # all the set-up themselves. Builds a minimal Debian 12 root (mmdebstrap, variant minbase, plus
-# git and ca-certificates only) from the apt sources this machine is configured with, clones the
-# commit under test into it and runs the README's commands there, exactly as written, as root,
-# with no DISPLAY and no LANG:
+# git, ca-certificates and curl) from the apt sources this machine is configured with, brings it
+# up to date from every suite they name, as a fresh machine is, clones the commit under test into
+# it and runs the README's commands there, exactly as written, as root, with no DISPLAY and no
+# LANG:
 #   1. the install step both commands begin with (scripts/install-deps.sh), with the network;
 #   2. each README command, in a network namespace of its own: the virtual X server it starts
 #      then cannot collide with another X server on this machine (abstract sockets belong to the
 #      network namespace, not to the file system the root brings);
 #   3. the first command once more, to time a start on a machine that ran it before.
-# A failure names its step. The root, its mounts and whatever still runs inside it are removed
+# A failure names its step; the summary says which build of the program ran (the i686 one under
+# 32-bit Wine, or the x86_64 one under 64-bit Wine) and why. "NOT RUN" (exit status 0) stands
+# only for a mirror so broken that nothing can be installed: lists other than i386 ones out of
+# step with its release file. The root, its mounts and whatever still runs inside it are removed
 # on every way out. Needs root (mmdebstrap, chroot, mounts) and about 6 GB in the work folder.
 #
 #   scripts/fresh-machine-check.sh
 #
 # Environment: QM_FRESH_DIR  where the temporary root goes (default /var/tmp)
 #              QM_FRESH_KEEP=1  keep the root after a failure, for a look inside
+#              QM_64BIT_ONLY=1  passed on to the commands: they act as on a kernel that runs no
+#                               32-bit code
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 repo=$(cd "$here/.." && pwd)
@@ -47,7 +53,9 @@ finish() {
     fi
     if [ -n "$child" ] && kill -TERM "$child" 2>/dev/null; then
         say "stopping the step that was running"
-        for _ in $(seq 1 100); do kill -0 "$child" 2>/dev/null || break; sleep 0.1; done
+        # mmdebstrap finishes the step it is in (unpacking, say) before it ends: the root is
+        # removed only after that, or the unpacking would go on into a half-removed tree.
+        for _ in $(seq 1 1200); do kill -0 "$child" 2>/dev/null || break; sleep 0.1; done
     fi
     if [ -n "$root" ]; then
         stop_root_processes
@@ -162,7 +170,7 @@ aptopts=()
 while IFS= read -r line; do aptopts+=(--aptopt "$line"); done < <(
     apt-config dump | grep -E '^Acquire::(http|https|ftp)::Proxy ' || true)
 passenv=()
-for v in http_proxy https_proxy ftp_proxy no_proxy; do
+for v in http_proxy https_proxy ftp_proxy no_proxy QM_64BIT_ONLY; do
     [ -n "${!v:-}" ] && passenv+=("$v=${!v}")
 done
 
@@ -171,10 +179,10 @@ work=$(mktemp -d "${QM_FRESH_DIR:-/var/tmp}/quillmark-fresh.XXXXXX")
 chmod 755 "$work"  # apt downloads as the user _apt, who must reach the root's folders
 root=$work/root
 t_all=$SECONDS
-phase "building a minimal Debian 12 root in $root (mmdebstrap, minbase + git, ca-certificates)"
+phase "building a minimal Debian 12 root in $root (mmdebstrap, minbase + git, ca-certificates, curl)"
 step="building the fresh root with mmdebstrap"
 t=$SECONDS
-waited mmdebstrap --mode=root --variant=minbase --include=git,ca-certificates "${aptopts[@]}" \
+waited mmdebstrap --mode=root --variant=minbase --include=git,ca-certificates,curl "${aptopts[@]}" \
     "$suite" "$root" "${sources[@]}"
 t_root=$((SECONDS - t))
 
@@ -202,6 +210,33 @@ in_root() {
         "${passenv[@]}" /bin/bash -c "cd /root/quillmark && $command"
 }
 
+# A mirror that serves lists out of step with its release file breaks installs from those lists
+# until it catches up. Only i386 lists so broken leave the README's commands a way (the x86_64
+# build); any other such list means no commit can pass or fail the check now: that is said
+# loudly, and the check stops without failing.
+not_run_if_mirror_broken() {
+    if grep -E '^[[:space:]]*E: Failed to fetch .*(Mirror sync in progress\?|Hash Sum mismatch)' "$1" |
+        grep -vq '/binary-i386/'; then
+        echo >&2
+        echo "fresh-machine-check: NOT RUN: the package mirror serves lists out of step with its" \
+            "release file (above), so no fresh install can succeed until it catches up" >&2
+        exit 0
+    fi
+}
+
+phase "bringing the root up to date from every configured suite (apt-get update, upgrade)"
+step="apt-get update and upgrade in the fresh root"
+t=$SECONDS
+upgrade_rc=0
+# shellcheck disable=SC2016 # expanded by the root's shell
+waited in_root host '{ apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get upgrade -y -q; } 2>&1 |
+    tee /tmp/upgrade.log; exit ${PIPESTATUS[0]}' || upgrade_rc=$?
+if [ "$upgrade_rc" -ne 0 ]; then
+    not_run_if_mirror_broken "$root/tmp/upgrade.log"
+    exit "$upgrade_rc"
+fi
+t_upgrade=$((SECONDS - t))
+
 phase "the install step both commands begin with: ./scripts/install-deps.sh (with the network)"
 step="./scripts/install-deps.sh in the fresh root"
 t=$SECONDS
@@ -210,27 +245,30 @@ install_rc=0
 waited in_root host './scripts/install-deps.sh 2>&1 | tee /tmp/install-deps.log; exit ${PIPESTATUS[0]}' ||
     install_rc=$?
 if [ "$install_rc" -ne 0 ]; then
-    # A mirror that serves lists out of step with its release file breaks every fresh install of
-    # i386 packages until it catches up: no commit can pass or fail the check then. Say so
-    # loudly and stop here, without failing; every other failure fails the check.
-    if grep -qE 'Mirror sync in progress\?|Hash Sum mismatch' "$root/tmp/install-deps.log"; then
-        echo >&2
-        echo "fresh-machine-check: NOT RUN: the package mirror serves lists out of step with its" \
-            "release file (above), so no fresh install can succeed until it catches up" >&2
-        exit 0
-    fi
+    not_run_if_mirror_broken "$root/tmp/install-deps.log"
     exit "$install_rc"
 fi
 t_install=$((SECONDS - t))
 
 times=()
+n=0
 for c in "${commands[@]}"; do
     phase "README command: $c (own network namespace)"
     step="README command: $c"
     t=$SECONDS
-    waited in_root own "$c"
+    n=$((n + 1))
+    waited in_root own "{ $c; } 2>&1 | tee /tmp/command-$n.log; exit \${PIPESTATUS[0]}"
     times+=("$(elapsed $((SECONDS - t)))  $c")
 done
+# Which build ran: the folder of the exe run.sh built and started, the preset whose tests test.sh
+# ran, and install-deps' own words on the choice.
+builds=$(cat "$root"/tmp/command-*.log | sed -nE 's#^Built .*/build/(win32|win64)/Quillmark\.exe$#\1#p; s#^== (win32|win64): Windows tests .*#\1#p' | sort -u | tr '\n' ' ')
+case $builds in
+    "win32 ") build_ran="the i686 build (build/win32) under 32-bit Wine" ;;
+    "win64 ") build_ran="the x86_64 build (build/win64) under 64-bit Wine; the i686 exe was built too" ;;
+    *) echo "the README's commands did not say which build they ran (saw: ${builds:-none})" >&2; exit 1 ;;
+esac
+build_why=$(grep -m1 -E '^install-deps: .*(x86_64|64-bit Wine)' "$root/tmp/install-deps.log" || true)
 
 phase "README command again, on a machine that ran it before: ${commands[0]}"
 step="README command, second run: ${commands[0]}"
@@ -255,8 +293,11 @@ done < <(
 step="summary"
 phase "passed: the README's commands work on a fresh Debian 12 root"
 echo "  $(elapsed "$t_root")  building the minimal root (mmdebstrap)"
+echo "  $(elapsed "$t_upgrade")  bringing it up to date (apt-get update, upgrade)"
 echo "  $(elapsed "$t_install")  ./scripts/install-deps.sh (packages, locale)"
 for line in "${times[@]}"; do echo "  $line"; done
 printf '  %d.%01d s  until the second run of %s showed the main window\n' \
     $((start_after / 1000)) $((start_after % 1000 / 100)) "${commands[0]}"
 echo "  $(elapsed $((SECONDS - t_all)))  in all"
+echo "  build that ran: $build_ran${QM_64BIT_ONLY:+ (QM_64BIT_ONLY=$QM_64BIT_ONLY)}"
+[ -z "$build_why" ] || echo "  $build_why"

@@ -12,7 +12,8 @@ cd "$root"
 . scripts/wine-env.sh
 preset=win32
 if ! qm_host_runs_32bit; then
-    echo "This host runs no 32-bit code: building and starting the x86_64 build of the same sources."
+    echo "run.sh: 32-bit Wine is not in use on this host: building and starting the" \
+        "x86_64 build of the same sources under 64-bit Wine"
     preset=win64
 fi
 # Ninja re-runs CMake by itself when a CMake file changed; configure only a new build folder.

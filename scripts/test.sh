@@ -26,6 +26,9 @@ run_tests() {
     return "$rc"
 }
 
+step "install-deps: its choice between the 32-bit and the x86_64 Wine"
+bash tests/scripts/install_deps_test.sh
+
 step "native: portable layers and their tests"
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
@@ -44,13 +47,27 @@ fi
 cmake --preset win64 >/dev/null && cmake --build --preset win64 --target Quillmark -j "$jobs"
 ./scripts/check-imports.sh "$exe" build/win64/Quillmark.exe  # both start on Windows XP
 
+step "win32: the ZIP for Windows users"
+cpack --preset win32 >/dev/null
+version=$(sed -n 's/^#define QM_FILEVERSION_TEXT "\(.*\)"/\1/p' res/Version.h)
+name=Quillmark-$version-win32
+zip=build/win32/package/$name.zip
+(cd build/win32/package && sha256sum -c "$name.zip.sha256") ||
+    { echo "$zip: missing, or its SHA-256 file does not match it" >&2; exit 1; }
+unzip -l "$zip"
+listed=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
+[ "$listed" = "$name/LICENSE $name/Quillmark.exe $name/README.md " ] ||
+    { echo "$zip holds: $listed" >&2; exit 1; }
+unzip -p "$zip" "$name/Quillmark.exe" | cmp - "$exe" ||
+    { echo "$zip holds another Quillmark.exe than $exe" >&2; exit 1; }
+
 # shellcheck source=wine-env.sh
 . scripts/wine-env.sh
 trap qm_wine_cleanup EXIT
 export QM_HEADLESS=1
 qm_wine_setup
 if [ "$QM_WIN_PRESET" != win32 ]; then
-    step "win64: this host runs no 32-bit code, so the Windows tests run the x86_64 build"
+    step "win64: 32-bit Wine is not in use on this host, so the Windows tests run the x86_64 build"
     cmake --preset win64 >/dev/null
     cmake --build --preset win64 -j "$jobs"
 fi

@@ -1,6 +1,7 @@
 # Sourced by the run and test scripts: prepares Wine for this run.
-#  - picks the loader: the 32-bit Wine for the shipped i686 build where the kernel runs 32-bit
-#    code, otherwise the 64-bit Wine with the x86_64 build of the same sources;
+#  - picks the loader: the 32-bit Wine for the shipped i686 build where it is installed and
+#    works, otherwise the 64-bit Wine with the x86_64 build of the same sources (always so with
+#    QM_64BIT_ONLY=1, which makes the scripts act as on a kernel that runs no 32-bit code);
 #  - creates one Wine prefix for the run in a temp folder (never in the user's home), or keeps
 #    it between runs in the run folder the caller names (QM_RUN_DIR; run.sh uses build/run/);
 #  - starts Xvfb when asked to (QM_HEADLESS=1) or when there is no display;
@@ -9,7 +10,7 @@
 # Everything it starts is stopped by qm_wine_cleanup (installed as an EXIT trap).
 
 qm_host_runs_32bit() {
-    [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+    [ "${QM_64BIT_ONLY:-0}" != 1 ] && [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
 qm_wine_setup() {
