@@ -16,6 +16,7 @@
 
 #ifndef _WIN32
 #include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace qm::media {
@@ -41,7 +42,8 @@ TEST(MediaCorpus, TitlesMatchFfprobe) {
 #ifdef _WIN32
         GTEST_SKIP() << "set QM_MEDIA_CORPUS_DIR to a folder made by make_corpus.sh";
 #else
-        dir = fs::temp_directory_path() / "qm_media_corpus_test";
+        // A folder of this process's own: two test runs on one machine never share it.
+        dir = fs::temp_directory_path() / ("qm_media_corpus_test." + std::to_string(::getpid()));
         fs::remove_all(dir);
         const std::string script = (fs::path(__FILE__).parent_path() / "make_corpus.sh").string();
         const std::string log = (dir.string() + ".log");
@@ -73,7 +75,10 @@ TEST(MediaCorpus, TitlesMatchFfprobe) {
         EXPECT_NE(r.status, ReadStatus::NotThisFormat);
     }
     EXPECT_GT(files, 0);
-    if (generated) fs::remove_all(dir);
+    if (generated) {
+        fs::remove_all(dir);
+        fs::remove(dir.string() + ".log");
+    }
 }
 
 }  // namespace
