@@ -21,8 +21,9 @@ set -euo pipefail
 pkgs=(
   # building: CMake presets, the native and fuzz compilers, GoogleTest's sources
   cmake ninja-build g++ clang libclang-rt-14-dev clang-format googletest
-  # the Windows program: MinGW-w64 for i686 (with its binutils, for the import check) and Wine
-  g++-mingw-w64-i686 mingw-w64-i686-dev wine
+  # the Windows program: MinGW-w64 for i686 and x86_64 (with their binutils: test.sh checks
+  # the imports of both builds, whichever Wine runs the tests) and Wine
+  g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev wine
   # the virtual display, the journey's pointer and keyboard, screenshots (import), X headers
   # for the journey's drag-and-drop source
   xvfb xauth xdotool x11-utils imagemagick libx11-dev
@@ -35,8 +36,8 @@ pkgs=(
 )
 # 32-bit Wine, for the shipped i686 build.
 pkgs32=(wine32:i386)
-# 64-bit Wine and MinGW-w64 for x86_64, for the x86_64 build of the same sources.
-pkgs64=(wine64 g++-mingw-w64-x86-64 mingw-w64-x86-64-dev)
+# 64-bit Wine, for the x86_64 build of the same sources.
+pkgs64=(wine64)
 locale_name=ja_JP.UTF-8
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 self=$here/$(basename "${BASH_SOURCE[0]}")

@@ -73,9 +73,9 @@ keep64_note=$t/keep64
 kernel32=1
 kernel_runs_i386() { [ "$kernel32" = 1 ]; }
 
-# A machine with the common packages and nothing else; an apt-get update that succeeds.
+# A machine with none of the packages; an apt-get update that succeeds.
 fresh_machine() {
-    printf '%s\n' "${pkgs[@]}" >"$t/installed"
+    : >"$t/installed"
     : >"$t/archs"
     rm -f "$t/sim32.fails" "$keep64_note"
     echo 'Reading package lists...' >"$t/update.log"
@@ -142,11 +142,14 @@ has installed '^wine64$' "unmet i386 dependencies: 64-bit Wine not installed"
 has out 'libcurl4:i386 : Depends: libbrotli1:i386' "unmet i386 dependencies: apt's reason not shown"
 has archs '^i386$' "unmet i386 dependencies: the i386 architecture the user had was removed"
 
-# Everything fine: the 32-bit Wine, and no x86_64 one.
+# Everything fine: the 32-bit Wine, and no x86_64 one; but both tool chains, since test.sh
+# checks the imports of both builds whichever Wine runs the tests.
 fresh_machine
 run
 has installed '^wine32:i386$' "all fine: 32-bit Wine not installed"
 lacks installed '^wine64$' "all fine: 64-bit Wine installed as well"
+has installed '^g++-mingw-w64-x86-64$' "all fine: no x86_64 tool chain for the import check"
+has installed '^g++-mingw-w64-i686$' "all fine: no i686 tool chain"
 
 if [ "$failures" -gt 0 ]; then
     echo "install_deps_test: $failures failures" >&2
