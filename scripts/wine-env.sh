@@ -57,11 +57,20 @@ qm_wine_setup() {
         "$QM_WINESERVER" -w >/dev/null 2>&1 || true
         qm_wine_own_folders
         qm_wine_fonts
+        qm_wine_unmanaged_test_windows
+        # The server those steps started lingers a few seconds; while it runs, no persistent
+        # one can start.
+        "$QM_WINESERVER" -w >/dev/null 2>&1 || true
         rm -f "$making"
         echo "wine-env: Wine prefix ready after $((SECONDS - t0)) s"
     fi
     # A persistent wineserver may be running for this prefix already; that one serves.
     "$QM_WINESERVER" -p >/dev/null 2>&1 </dev/null || true
+    # Wine's own background processes (services, devices, the desktop) start with the first
+    # Wine process and live as long as the server, holding the output they inherited. Started
+    # here, away from any pipe: started by a test, they would hold its output open, and the
+    # test would not end until the server does.
+    "$QM_WINE" wineboot >/dev/null 2>&1 </dev/null || true
 }
 
 # Wine links the prefix's Desktop, Documents, ... to the user's home. The prefix is this run's
@@ -90,6 +99,18 @@ qm_wine_fonts() {
         iconv -f UTF-8 -t UTF-16 > "$reg16"
     "$QM_WINE" regedit /S "$reg" >/dev/null 2>&1 </dev/null || true
     "$QM_WINE" regedit /S "$reg16" >/dev/null 2>&1 </dev/null || true
+}
+
+# Xvfb runs no window manager, and Wine waits up to 2 s for one to withdraw each managed
+# top-level window it hides: every about window the in-process tests close cost 2 s. Their
+# windows stay unmanaged (placed by Wine itself); the program's own exe, which the journey and
+# run.sh start, keeps managed windows as on a desktop.
+qm_wine_unmanaged_test_windows() {
+    local reg="$QM_RUN_DIR/test-windows.reg"
+    printf '%s\r\n' 'REGEDIT4' '' \
+        '[HKEY_CURRENT_USER\Software\Wine\AppDefaults\win_tests.exe\X11 Driver]' \
+        '"Managed"="N"' '' > "$reg"
+    "$QM_WINE" regedit /S "$reg" >/dev/null 2>&1 </dev/null || true
 }
 
 qm_wine_cleanup() {

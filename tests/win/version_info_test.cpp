@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 
 #include "WinTestSupport.h"
@@ -107,12 +108,10 @@ TEST(VersionInfoTest, OtherResources) {
     }
 }
 
-// Starts the executable, waits for its main window, and returns its caption and that of the
-// window that owns it; then closes it as the user would.
+// The captions of a started copy's main window and of the window that owns it.
 struct Captions {
     std::string main;
     std::string owner;
-    DWORD exitCode = 0;
 };
 
 struct FindState {
@@ -133,41 +132,48 @@ BOOL CALLBACK FindMain(HWND hwnd, LPARAM param) {
     return TRUE;
 }
 
-Captions RunAndReadCaptions(const std::string& exe) {
-    Captions result;
+// A copy of the program, started; its handles closed on every way out.
+struct Started {
+    PROCESS_INFORMATION pi = {};
+    Started() = default;
+    Started(const Started&) = delete;
+    Started& operator=(const Started&) = delete;
+    ~Started() {
+        if (pi.hProcess) {
+            if (::WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT)
+                ::TerminateProcess(pi.hProcess, 1);
+            ::CloseHandle(pi.hProcess);
+        }
+        if (pi.hThread) ::CloseHandle(pi.hThread);
+    }
+};
+
+bool Start(const std::string& exe, Started& started) {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
     std::string command = "\"" + exe + "\"";
-    if (!::CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &si, &pi)) {
-        ADD_FAILURE() << "cannot start " << exe;
-        return result;
-    }
-    FindState state = {pi.dwProcessId, nullptr};
+    return ::CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &si, &started.pi) != FALSE;
+}
+
+// Waits for the copy's main window and reads the captions; returns the window (or null).
+HWND ReadCaptions(const Started& started, Captions& result) {
+    FindState state = {started.pi.dwProcessId, nullptr};
     for (int i = 0; i < 300 && !state.found; ++i) {
         ::EnumWindows(FindMain, reinterpret_cast<LPARAM>(&state));
         if (!state.found) ::Sleep(100);
     }
-    if (state.found) {
-        char text[256] = {};
-        ::GetWindowTextA(state.found, text, sizeof text);
-        result.main = text;
-        char owner[256] = {};
-        ::GetWindowTextA(::GetWindow(state.found, GW_OWNER), owner, sizeof owner);
-        result.owner = owner;
-        ::PostMessageA(state.found, WM_CLOSE, 0, 0);
-    } else {
-        ADD_FAILURE() << "no main window from " << exe;
+    if (!state.found) {
+        ADD_FAILURE() << "no main window";
+        return nullptr;
     }
-    if (::WaitForSingleObject(pi.hProcess, 20000) != WAIT_OBJECT_0) {
-        ADD_FAILURE() << exe << " did not end after WM_CLOSE";
-        ::TerminateProcess(pi.hProcess, 1);
-    }
-    ::GetExitCodeProcess(pi.hProcess, &result.exitCode);
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    return result;
+    char text[256] = {};
+    ::GetWindowTextA(state.found, text, sizeof text);
+    result.main = text;
+    char owner[256] = {};
+    ::GetWindowTextA(::GetWindow(state.found, GW_OWNER), owner, sizeof owner);
+    result.owner = owner;
+    return state.found;
 }
 
 TEST(VersionInfoTest, CaptionsFollowTheExecutablesName) {
@@ -183,18 +189,31 @@ TEST(VersionInfoTest, CaptionsFollowTheExecutablesName) {
         {"MyTool.exe", "Mytool"},
         {"myTool.exe", "mytool"},
     };
-    int n = 0;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    // All copies run at once: each start and close takes the system seconds, not the test.
+    Started copies[std::size(cases)];
+    for (size_t i = 0; i < std::size(cases); ++i) {
         // A folder for each: file names differing in case only are one name to the system.
-        const std::string folder = temp.Path() + std::to_string(++n);
+        const std::string folder = temp.Path() + std::to_string(i + 1);
         ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
-        const std::string copy = folder + "\\" + c.name;
+        const std::string copy = folder + "\\" + cases[i].name;
         ASSERT_TRUE(::CopyFileA(Beside("Quillmark.exe").c_str(), copy.c_str(), FALSE));
-        const Captions captions = RunAndReadCaptions(copy);
-        EXPECT_EQ(captions.main, std::string(c.title) + " Ver.0.7.4.17 - Form1");
-        EXPECT_EQ(captions.owner, c.title);
-        EXPECT_EQ(captions.exitCode, 0u);
+        ASSERT_TRUE(Start(copy, copies[i])) << "cannot start " << copy;
+    }
+    // Closed as the user would close them, all before any is waited for.
+    Captions captions[std::size(cases)];
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].name);
+        if (HWND main = ReadCaptions(copies[i], captions[i])) ::PostMessageA(main, WM_CLOSE, 0, 0);
+    }
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].name);
+        EXPECT_EQ(captions[i].main, std::string(cases[i].title) + " Ver.0.7.4.17 - Form1");
+        EXPECT_EQ(captions[i].owner, cases[i].title);
+        ASSERT_EQ(::WaitForSingleObject(copies[i].pi.hProcess, 20000), WAIT_OBJECT_0)
+            << "did not end after WM_CLOSE";
+        DWORD exitCode = 1;
+        ::GetExitCodeProcess(copies[i].pi.hProcess, &exitCode);
+        EXPECT_EQ(exitCode, 0u);
     }
 }
 
