@@ -2,6 +2,8 @@
 
 #include <initializer_list>
 
+#include "win/framework/SystemFunction.h"
+
 namespace qm::win {
 
 namespace {
@@ -12,18 +14,13 @@ constexpr DWORD kMsgFltAllow = 1;
 // The message with which the shell hands over the drop's global memory.
 constexpr UINT kWmCopyGlobalData = 0x0049;
 
-FARPROC User32Function(const char* name) {
-    HMODULE user32 = ::GetModuleHandleA("user32.dll");
-    return user32 ? ::GetProcAddress(user32, name) : nullptr;
-}
-
 // Vista has only the process-wide ChangeWindowMessageFilter: it lets the message through to
 // every window of the process, which for this program's drop messages is what it wants.
 using ProcessFilterFn = BOOL(WINAPI*)(UINT message, DWORD action);
 
 ProcessFilterFn VistaProcessFilter() {
-    static const auto filter = reinterpret_cast<ProcessFilterFn>(
-        reinterpret_cast<void*>(User32Function("ChangeWindowMessageFilter")));
+    static const auto filter =
+        SystemFunction<ProcessFilterFn>(L"user32.dll", "ChangeWindowMessageFilter");
     return filter;
 }
 
@@ -34,8 +31,8 @@ BOOL WINAPI FilterForTheProcess(HWND, UINT message, DWORD action, void*) {
 }  // namespace
 
 MessageFilterFn SystemMessageFilter() {
-    if (auto perWindow = reinterpret_cast<MessageFilterFn>(
-            reinterpret_cast<void*>(User32Function("ChangeWindowMessageFilterEx"))))
+    if (auto perWindow =
+            SystemFunction<MessageFilterFn>(L"user32.dll", "ChangeWindowMessageFilterEx"))
         return perWindow;
     return VistaProcessFilter() ? FilterForTheProcess : nullptr;
 }

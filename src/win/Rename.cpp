@@ -9,6 +9,7 @@
 #include "win/framework/AnsiText.h"
 #include "win/FileSystem.h"
 #include "win/framework/Raii.h"
+#include "win/framework/SystemFunction.h"
 
 namespace qm::win {
 
@@ -22,14 +23,8 @@ namespace {
 using CompareStringOrdinalFn = int(WINAPI*)(LPCWSTR, int, LPCWSTR, int, BOOL);
 
 CompareStringOrdinalFn SystemCompareStringOrdinal() {
-    static const CompareStringOrdinalFn compare = [] {
-        const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-        if (!kernel) return CompareStringOrdinalFn{};
-        // Through a generic function pointer type, as casting FARPROC straight to another
-        // signature draws a warning.
-        return reinterpret_cast<CompareStringOrdinalFn>(
-            reinterpret_cast<void (*)()>(::GetProcAddress(kernel, "CompareStringOrdinal")));
-    }();
+    static const auto compare =
+        SystemFunction<CompareStringOrdinalFn>(L"kernel32.dll", "CompareStringOrdinal");
     return compare;
 }
 
