@@ -26,6 +26,7 @@
 #include "win/FileSystem.h"
 #include "win/framework/AnsiText.h"
 #include "win/framework/ListView.h"
+#include "win/framework/SystemFunction.h"
 #include "win/Rename.h"
 
 namespace qm::win {
@@ -253,8 +254,7 @@ TEST(NameCase, FallbackComparesAsCompareStringOrdinal) {
         {L"[", L"a", 0},  // '[' lies between the upper and lower case letters
     };
     using OrdinalFn = int(WINAPI*)(LPCWSTR, int, LPCWSTR, int, BOOL);
-    const auto ordinal = reinterpret_cast<OrdinalFn>(reinterpret_cast<void (*)()>(
-        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "CompareStringOrdinal")));
+    const auto ordinal = SystemFunction<OrdinalFn>(L"kernel32.dll", "CompareStringOrdinal");
     auto sign = [](int v) { return v < 0 ? -1 : v > 0 ? 1 : 0; };
     for (const Case& c : cases) {
         SCOPED_TRACE(WideToAnsi(c.a) + " / " + WideToAnsi(c.b));
