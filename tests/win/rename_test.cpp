@@ -92,13 +92,9 @@ std::string OtherCase(const std::string& name) {
 // make such a case twin. Available under Wine only; elsewhere the tests go without twins.
 class CaseTwinMaker {
   public:
-    CaseTwinMaker() {
-        const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-        unixName_ = reinterpret_cast<UnixNameFn>(
-            reinterpret_cast<void (*)()>(::GetProcAddress(kernel, "wine_get_unix_file_name")));
-        dosName_ = reinterpret_cast<DosNameFn>(
-            reinterpret_cast<void (*)()>(::GetProcAddress(kernel, "wine_get_dos_file_name")));
-    }
+    CaseTwinMaker()
+        : unixName_(SystemFunction<UnixNameFn>(L"kernel32.dll", "wine_get_unix_file_name")),
+          dosName_(SystemFunction<DosNameFn>(L"kernel32.dll", "wine_get_dos_file_name")) {}
     bool Available() const { return unixName_ && dosName_; }
 
     // Queues the rename of the entry `from` to `twinName` in the same folder.

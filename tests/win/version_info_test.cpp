@@ -12,6 +12,7 @@
 #include "win/framework/AnsiText.h"
 #include "win/framework/App.h"
 #include "win/framework/FrameworkTestSupport.h"
+#include "win/framework/Raii.h"
 #include "win/VersionInfo.h"
 
 namespace qm::win::test {
@@ -132,33 +133,35 @@ BOOL CALLBACK FindMain(HWND hwnd, LPARAM param) {
     return TRUE;
 }
 
-// A copy of the program, started; its handles closed on every way out.
+// A copy of the program, started; ended if still running, and its handles closed, on every
+// way out.
 struct Started {
-    PROCESS_INFORMATION pi = {};
-    Started() = default;
-    Started(const Started&) = delete;
-    Started& operator=(const Started&) = delete;
+    UniqueKernelHandle process;
+    UniqueKernelHandle thread;
+    DWORD id = 0;
     ~Started() {
-        if (pi.hProcess) {
-            if (::WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT)
-                ::TerminateProcess(pi.hProcess, 1);
-            ::CloseHandle(pi.hProcess);
-        }
-        if (pi.hThread) ::CloseHandle(pi.hThread);
+        if (process && ::WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT)
+            ::TerminateProcess(process.Get(), 1);
     }
 };
 
 bool Start(const std::string& exe, Started& started) {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
     std::string command = "\"" + exe + "\"";
-    return ::CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &si, &started.pi) != FALSE;
+    if (!::CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &si, &pi))
+        return false;
+    started.process.Reset(pi.hProcess);
+    started.thread.Reset(pi.hThread);
+    started.id = pi.dwProcessId;
+    return true;
 }
 
 // Waits for the copy's main window and reads the captions; returns the window (or null).
 HWND ReadCaptions(const Started& started, Captions& result) {
-    FindState state = {started.pi.dwProcessId, nullptr};
+    FindState state = {started.id, nullptr};
     for (int i = 0; i < 300 && !state.found; ++i) {
         ::EnumWindows(FindMain, reinterpret_cast<LPARAM>(&state));
         if (!state.found) ::Sleep(100);
@@ -209,10 +212,10 @@ TEST(VersionInfoTest, CaptionsFollowTheExecutablesName) {
         SCOPED_TRACE(cases[i].name);
         EXPECT_EQ(captions[i].main, std::string(cases[i].title) + " Ver.0.7.4.17 - Form1");
         EXPECT_EQ(captions[i].owner, cases[i].title);
-        ASSERT_EQ(::WaitForSingleObject(copies[i].pi.hProcess, 20000), WAIT_OBJECT_0)
+        ASSERT_EQ(::WaitForSingleObject(copies[i].process.Get(), 20000), WAIT_OBJECT_0)
             << "did not end after WM_CLOSE";
         DWORD exitCode = 1;
-        ::GetExitCodeProcess(copies[i].pi.hProcess, &exitCode);
+        ::GetExitCodeProcess(copies[i].process.Get(), &exitCode);
         EXPECT_EQ(exitCode, 0u);
     }
 }
