@@ -88,16 +88,13 @@ qm_wine_own_folders() {
 # The program asks for the Japanese system fonts by their Windows names; map them to the
 # Japanese fonts the distribution ships so its captions render.
 qm_wine_fonts() {
-    local reg="$QM_RUN_DIR/fonts.reg"
-    printf '%s\r\n' 'REGEDIT4' '' \
-        '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
+    qm_wine_regedit4 fonts '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
         '"MS Gothic"="IPAGothic"' '"MS UI Gothic"="IPAGothic"' '"MS PGothic"="IPAPGothic"' \
-        '"MS Mincho"="IPAMincho"' '' > "$reg"
+        '"MS Mincho"="IPAMincho"'
     # The full-width face name, written in the registry's own UTF-16 file format.
     local reg16="$QM_RUN_DIR/fonts-jp.reg"
     printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"ＭＳ ゴシック"="IPAGothic"\r\n"ＭＳ Ｐゴシック"="IPAPGothic"\r\n\r\n' |
         iconv -f UTF-8 -t UTF-16 > "$reg16"
-    "$QM_WINE" regedit /S "$reg" >/dev/null 2>&1 </dev/null || true
     "$QM_WINE" regedit /S "$reg16" >/dev/null 2>&1 </dev/null || true
 }
 
@@ -106,10 +103,16 @@ qm_wine_fonts() {
 # windows stay unmanaged (placed by Wine itself); the program's own exe, which the journey and
 # run.sh start, keeps managed windows as on a desktop.
 qm_wine_unmanaged_test_windows() {
-    local reg="$QM_RUN_DIR/test-windows.reg"
-    printf '%s\r\n' 'REGEDIT4' '' \
-        '[HKEY_CURRENT_USER\Software\Wine\AppDefaults\win_tests.exe\X11 Driver]' \
-        '"Managed"="N"' '' > "$reg"
+    qm_wine_regedit4 test-windows \
+        '[HKEY_CURRENT_USER\Software\Wine\AppDefaults\win_tests.exe\X11 Driver]' '"Managed"="N"'
+}
+
+# Imports registry lines, ASCII in the REGEDIT4 format, into the prefix:
+#   qm_wine_regedit4 NAME LINE...   (the file is written to $QM_RUN_DIR/NAME.reg)
+qm_wine_regedit4() {
+    local reg="$QM_RUN_DIR/$1.reg"
+    shift
+    printf '%s\r\n' 'REGEDIT4' '' "$@" '' > "$reg"
     "$QM_WINE" regedit /S "$reg" >/dev/null 2>&1 </dev/null || true
 }
 
